@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the main job.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=OFF
+cmake --build build --target velmora-cli
+build/bin/velmora-cli libs

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite.
+#   VELMORA_SANITIZER=asan|tsan  builds in build-asan / build-tsan with that sanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+build_dir=build
+cmake_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+case "${VELMORA_SANITIZER:-}" in
+    asan) build_dir=build-asan; cmake_flags=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_ASAN=ON) ;;
+    tsan) build_dir=build-tsan; cmake_flags=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_TSAN=ON) ;;
+    "") ;;
+    *) echo "unknown VELMORA_SANITIZER: ${VELMORA_SANITIZER}" >&2; exit 2 ;;
+esac
+if [[ "${CI:-}" == "true" ]]; then
+    cmake_flags+=(-DVELMORA_WERROR=ON)
+fi
+
+export QT_QPA_PLATFORM=offscreen SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+cmake -S . -B "$build_dir" -G Ninja "${cmake_flags[@]}"
+cmake --build "$build_dir"
+ctest --test-dir "$build_dir" --output-on-failure ${VELMORA_CTEST_ARGS:-}

@@ -1,0 +1,116 @@
+#include "medialib/MainThreadQueue.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace velmora {
+
+namespace {
+
+struct PendingCall {
+    const std::function<void()>* fn;
+    std::exception_ptr error;
+    bool done = false;
+};
+
+struct Queue {
+    std::mutex mutex;
+    std::condition_variable queued;  // a call was added
+    std::condition_variable ran;     // a call finished
+    std::deque<PendingCall*> calls;  // guarded by mutex
+    std::function<void()> wakeup;    // guarded by mutex
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+Queue& queue() {
+    static Queue instance;
+    return instance;
+}
+
+// Static initialisation runs on the program's initial thread: that is the main thread.
+[[maybe_unused]] const bool kMainThreadRecorded = (queue(), true);
+
+}  // namespace
+
+bool IsMainThread() {
+    Queue& q = queue();
+    std::lock_guard lock(q.mutex);
+    return q.mainThread == std::this_thread::get_id();
+}
+
+void SetMainThread() {
+    Queue& q = queue();
+    std::lock_guard lock(q.mutex);
+    q.mainThread = std::this_thread::get_id();
+}
+
+void RunInMainThread(const std::function<void()>& fn) {
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    Queue& q = queue();
+    PendingCall call{&fn, nullptr, false};
+    std::function<void()> wakeup;
+    {
+        std::lock_guard lock(q.mutex);
+        q.calls.push_back(&call);
+        wakeup = q.wakeup;
+    }
+    q.queued.notify_all();
+    if (wakeup) {
+        wakeup();
+    }
+    std::unique_lock lock(q.mutex);
+    q.ran.wait(lock, [&] { return call.done; });
+    if (call.error) {
+        std::rethrow_exception(call.error);
+    }
+}
+
+namespace {
+
+int runQueued(std::unique_lock<std::mutex>& lock) {
+    Queue& q = queue();
+    int count = 0;
+    while (!q.calls.empty()) {
+        PendingCall* call = q.calls.front();
+        q.calls.pop_front();
+        lock.unlock();
+        try {
+            (*call->fn)();
+        } catch (...) {
+            call->error = std::current_exception();
+        }
+        lock.lock();
+        call->done = true;
+        ++count;
+        q.ran.notify_all();
+    }
+    return count;
+}
+
+}  // namespace
+
+int PumpMessages() {
+    std::unique_lock lock(queue().mutex);
+    return runQueued(lock);
+}
+
+int PumpMessagesFor(std::chrono::milliseconds timeout) {
+    Queue& q = queue();
+    std::unique_lock lock(q.mutex);
+    q.queued.wait_for(lock, timeout, [&] { return !q.calls.empty(); });
+    return runQueued(lock);
+}
+
+void SetMainThreadWakeup(std::function<void()> wakeup) {
+    Queue& q = queue();
+    std::lock_guard lock(q.mutex);
+    q.wakeup = std::move(wakeup);
+}
+
+}  // namespace velmora

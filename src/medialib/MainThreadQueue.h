@@ -1,0 +1,34 @@
+// The one road onto the main thread.
+//
+// RunInMainThread(fn) runs fn on the main thread and blocks the caller until it has run; on the
+// main thread itself it runs fn directly. The main thread drains the queue with PumpMessages()
+// from its event loop (the Qt application, the command-line loop or a test) and from every wait
+// it makes on a worker, so that a worker waiting here can never deadlock such a wait.
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+namespace velmora {
+
+// True on the thread that initialised the program (or the one set by SetMainThread).
+bool IsMainThread();
+// Makes the calling thread the main thread; for programs and tests that drive the queue from a
+// thread other than the initial one.
+void SetMainThread();
+
+// Runs fn on the main thread and waits for it. An exception thrown by fn is rethrown here.
+void RunInMainThread(const std::function<void()>& fn);
+
+// Runs every call queued so far; returns how many ran. Main thread only.
+int PumpMessages();
+
+// Waits up to `timeout` for a queued call and runs what is queued; for main-thread waits that
+// would otherwise sleep. Returns how many calls ran.
+int PumpMessagesFor(std::chrono::milliseconds timeout);
+
+// Called (from the queuing thread) whenever a call is queued, so an event loop can wake up and
+// pump. Pass an empty function to remove it.
+void SetMainThreadWakeup(std::function<void()> wakeup);
+
+}  // namespace velmora

@@ -1,0 +1,15 @@
+// Entry points bound from the library at run time, in lookup order.
+// Every name is required: the first missing one fails the whole library. Keep the list sorted;
+// every line, the last included, ends with a backslash.
+#pragma once
+
+#define VELMORA_CRUNTIME_FUNCTIONS(X) \
+    X(fclose) \
+    X(fflush) \
+    X(fopen) \
+    X(fread) \
+    X(fseek) \
+    X(ftell) \
+    X(fwrite) \
+    X(vsnprintf) \
+    /* end of list */

@@ -1,0 +1,69 @@
+#include "medialib/MainThreadQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+namespace velmora {
+namespace {
+
+TEST(MainThreadQueueTest, RunsDirectlyOnTheMainThread) {
+    ASSERT_TRUE(IsMainThread());
+    bool ran = false;
+    RunInMainThread([&] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(PumpMessages(), 0);
+}
+
+TEST(MainThreadQueueTest, WorkerWaitsUntilTheMainThreadPumps) {
+    std::atomic<bool> returned{false};
+    std::thread::id ranOn;
+    std::thread worker([&] {
+        RunInMainThread([&] { ranOn = std::this_thread::get_id(); });
+        returned = true;
+    });
+    int ran = 0;
+    while (ran == 0) {
+        ran += PumpMessagesFor(std::chrono::milliseconds(100));
+    }
+    worker.join();
+    EXPECT_EQ(ran, 1);
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(MainThreadQueueTest, ExceptionReachesTheCaller) {
+    std::string caught;
+    std::thread worker([&] {
+        try {
+            RunInMainThread([] { throw std::runtime_error("handler failed"); });
+        } catch (const std::runtime_error& e) {
+            caught = e.what();
+        }
+    });
+    while (PumpMessagesFor(std::chrono::milliseconds(100)) == 0) {
+    }
+    worker.join();
+    EXPECT_EQ(caught, "handler failed");
+}
+
+TEST(MainThreadQueueTest, WakeupIsCalledForEachQueuedCall) {
+    std::atomic<int> wakeups{0};
+    SetMainThreadWakeup([&] { ++wakeups; });
+    std::thread worker([] {
+        RunInMainThread([] {});
+        RunInMainThread([] {});
+    });
+    int ran = 0;
+    while (ran < 2) {
+        ran += PumpMessagesFor(std::chrono::milliseconds(100));
+    }
+    worker.join();
+    SetMainThreadWakeup({});
+    EXPECT_EQ(wakeups.load(), 2);
+}
+
+}  // namespace
+}  // namespace velmora
