@@ -2,6 +2,7 @@
 // thread, and the components' own messages, delivered through one OnLog event.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,6 +29,13 @@ TLogLevel LogLevelOfLibrary(int libraryLevel);
 using TLogEvent = std::function<void(const void* sender, std::uint32_t threadId, TLogLevel level,
                                      const std::string& message)>;
 
+// Thread rules. Every member may be called from any thread. With TriggerEventInMainThread (the
+// default) OnLog runs on the main thread: a logging call made on another thread queues the event
+// with RunInMainThread and waits until the main thread has pumped it (PumpMessages). So a worker
+// that logs blocks for as long as the main thread does not pump; the main thread must never wait
+// for such a worker without pumping, nor block on a lock that a logging worker may hold (notably
+// CodecLock(): encoders log while they are opened under it).
+// No lock of the logger is held while OnLog runs, so a handler may log again.
 class TMediaLogger {
 public:
     // The single instance, created on first use.
@@ -50,18 +58,31 @@ public:
     bool HasOnLog() const;
 
     // A component's message; delivered when level <= LogLevel(), or when it is llVerbose and
-    // the logger is not quiet.
+    // the logger is not quiet. A quiet logger delivers nothing. Dropped without formatting when
+    // no OnLog handler is set.
     void Log(const void* sender, TLogLevel level, const std::string& message);
     // The same, formatted only when it will be delivered.
     void LogFmt(const void* sender, TLogLevel level, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
-    // Called by the loader once avutil is bound / before it is unbound.
+    // Called by the loader once avutil is bound / before it is unbound. Installing pushes the
+    // logger's level into the library; removing puts the library's own callback back.
     static void InstallLibraryCallback();
     static void RemoveLibraryCallback();
 
 private:
     TMediaLogger();
+
+    static void pushLevel(TLogLevel level);
+    // Whether a component message at `level` is delivered; fills the handler and the
+    // delivery mode taken under one lock.
+    bool acceptsComponentLevel(TLogLevel level, TLogEvent* handler, bool* inMain) const;
+    static void raise(const TLogEvent& handler, bool inMain, const void* sender,
+                      std::uint32_t threadId, TLogLevel level, const std::string& message);
+    void deliverFromLibrary(std::uint32_t threadId, int libraryLevel, const std::string& line);
+    // Installed with av_log_set_callback; runs on any thread that uses the libraries.
+    static void libraryCallback(void* context, int level, const char* format, va_list args);
+
     struct State;
     State* m_state;  // process lifetime; never freed so late library callbacks stay safe
 };

@@ -20,6 +20,7 @@
     X(av_packet_alloc) \
     X(av_packet_clone) \
     X(av_packet_free) \
+    X(av_packet_get_side_data) \
     X(av_packet_move_ref) \
     X(av_packet_ref) \
     X(av_packet_rescale_ts) \

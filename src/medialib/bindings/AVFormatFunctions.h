@@ -7,6 +7,7 @@
     X(av_codec_get_id) \
     X(av_codec_get_tag) \
     X(av_demuxer_iterate) \
+    X(av_dump_format) \
     X(av_filename_number_test) \
     X(av_find_best_stream) \
     X(av_find_input_format) \
@@ -42,5 +43,6 @@
     X(avio_feof) \
     X(avio_flush) \
     X(avio_open2) \
+    X(avio_seek) \
     X(avio_size) \
     /* end of list */

@@ -41,7 +41,9 @@
     X(av_free) \
     X(av_freep) \
     X(av_gcd) \
+    X(av_get_bits_per_pixel) \
     X(av_get_bytes_per_sample) \
+    X(av_get_cpu_flags) \
     X(av_get_media_type_string) \
     X(av_get_packed_sample_fmt) \
     X(av_get_picture_type_char) \
@@ -67,6 +69,7 @@
     X(av_mul_q) \
     X(av_opt_find2) \
     X(av_opt_get) \
+    X(av_opt_get_int) \
     X(av_opt_next) \
     X(av_opt_set) \
     X(av_opt_set_bin) \
@@ -86,6 +89,7 @@
     X(av_rescale_rnd) \
     X(av_sample_fmt_is_planar) \
     X(av_samples_alloc) \
+    X(av_samples_copy) \
     X(av_samples_get_buffer_size) \
     X(av_samples_set_silence) \
     X(av_strdup) \

@@ -16,6 +16,7 @@
     X(SDL_FreeWAV) \
     X(SDL_GetCurrentAudioDriver) \
     X(SDL_GetCurrentVideoDriver) \
+    X(SDL_GetDesktopDisplayMode) \
     X(SDL_GetError) \
     X(SDL_GetTicks) \
     X(SDL_GetVersion) \
@@ -29,6 +30,7 @@
     X(SDL_PauseAudioDevice) \
     X(SDL_PollEvent) \
     X(SDL_PushEvent) \
+    X(SDL_QueryTexture) \
     X(SDL_QuitSubSystem) \
     X(SDL_RWFromFile) \
     X(SDL_RegisterEvents) \
@@ -39,8 +41,10 @@
     X(SDL_RenderSetViewport) \
     X(SDL_SetHint) \
     X(SDL_SetRenderDrawColor) \
+    X(SDL_SetWindowSize) \
     X(SDL_SetWindowTitle) \
     X(SDL_UnlockAudioDevice) \
+    X(SDL_UpdateTexture) \
     X(SDL_UpdateYUVTexture) \
     X(SDL_WaitEventTimeout) \
     X(SDL_WasInit) \
