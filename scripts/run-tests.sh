@@ -18,6 +18,8 @@ if [[ "${CI:-}" == "true" ]]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+export TSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/tsan.supp:halt_on_error=1"
 cmake -S . -B "$build_dir" -G Ninja "${cmake_flags[@]}"
-cmake --build "$build_dir"
+# VELMORA_BUILD_TARGETS: build only these targets (space separated); default everything.
+cmake --build "$build_dir" ${VELMORA_BUILD_TARGETS:+--target ${VELMORA_BUILD_TARGETS}}
 ctest --test-dir "$build_dir" --output-on-failure ${VELMORA_CTEST_ARGS:-}
