@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -14,13 +15,14 @@ struct PendingCall {
     const std::function<void()>* fn;
     std::exception_ptr error;
     bool done = false;
+    std::unique_ptr<std::function<void()>> posted;  // owned function of a posted call
 };
 
 struct Queue {
     std::mutex mutex;
     std::condition_variable queued;  // a call was added
     std::condition_variable ran;     // a call finished
-    std::deque<PendingCall*> calls;  // guarded by mutex
+    std::deque<PendingCall*> calls;  // guarded by mutex; posted calls are owned by the queue
     std::function<void()> wakeup;    // guarded by mutex
     std::thread::id mainThread = std::this_thread::get_id();
 };
@@ -47,23 +49,43 @@ void SetMainThread() {
     q.mainThread = std::this_thread::get_id();
 }
 
-void RunInMainThread(const std::function<void()>& fn) {
-    if (IsMainThread()) {
-        fn();
-        return;
-    }
+namespace {
+
+void enqueue(PendingCall* call) {
     Queue& q = queue();
-    PendingCall call{&fn, nullptr, false};
     std::function<void()> wakeup;
     {
         std::lock_guard lock(q.mutex);
-        q.calls.push_back(&call);
+        q.calls.push_back(call);
         wakeup = q.wakeup;
     }
     q.queued.notify_all();
     if (wakeup) {
         wakeup();
     }
+}
+
+}  // namespace
+
+void PostToMainThread(std::function<void()> fn) {
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    auto call = std::make_unique<PendingCall>();
+    call->posted = std::make_unique<std::function<void()>>(std::move(fn));
+    call->fn = call->posted.get();
+    enqueue(call.release());
+}
+
+void RunInMainThread(const std::function<void()>& fn) {
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    Queue& q = queue();
+    PendingCall call{&fn, nullptr, false, nullptr};
+    enqueue(&call);
     std::unique_lock lock(q.mutex);
     q.ran.wait(lock, [&] { return call.done; });
     if (call.error) {
@@ -79,6 +101,8 @@ int runQueued(std::unique_lock<std::mutex>& lock) {
     while (!q.calls.empty()) {
         PendingCall* call = q.calls.front();
         q.calls.pop_front();
+        // The queue owns a posted call (handed over in PostToMainThread); nobody waits for it.
+        std::unique_ptr<PendingCall> postedCall(call->posted ? call : nullptr);
         lock.unlock();
         try {
             (*call->fn)();
@@ -86,8 +110,11 @@ int runQueued(std::unique_lock<std::mutex>& lock) {
             call->error = std::current_exception();
         }
         lock.lock();
-        call->done = true;
         ++count;
+        if (postedCall) {
+            continue;
+        }
+        call->done = true;
         q.ran.notify_all();
     }
     return count;

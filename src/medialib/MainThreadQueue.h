@@ -20,6 +20,11 @@ void SetMainThread();
 // Runs fn on the main thread and waits for it. An exception thrown by fn is rethrown here.
 void RunInMainThread(const std::function<void()>& fn);
 
+// Queues fn for the main thread and returns at once; calls run in the order they were posted,
+// interleaved in order with RunInMainThread calls. On the main thread fn runs directly. An
+// exception thrown by a posted call is dropped.
+void PostToMainThread(std::function<void()> fn);
+
 // Runs every call queued so far; returns how many ran. Main thread only.
 int PumpMessages();
 

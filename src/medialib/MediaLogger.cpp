@@ -230,7 +230,9 @@ void TMediaLogger::raise(const TLogEvent& handler, bool inMain, const void* send
                          std::uint32_t threadId, TLogLevel level, const std::string& message) {
     // Each call carries its own event data, so concurrent deliveries never see each other's.
     if (inMain && !IsMainThread()) {
-        RunInMainThread([&] { handler(sender, threadId, level, message); });
+        // Posted, not waited for: a codec's own threads log while the thread that drives the
+        // codec may be the main thread itself, or may hold the codec lock the main thread wants.
+        PostToMainThread([=] { handler(sender, threadId, level, message); });
     } else {
         handler(sender, threadId, level, message);
     }

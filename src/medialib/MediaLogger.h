@@ -30,11 +30,10 @@ using TLogEvent = std::function<void(const void* sender, std::uint32_t threadId,
                                      const std::string& message)>;
 
 // Thread rules. Every member may be called from any thread. With TriggerEventInMainThread (the
-// default) OnLog runs on the main thread: a logging call made on another thread queues the event
-// with RunInMainThread and waits until the main thread has pumped it (PumpMessages). So a worker
-// that logs blocks for as long as the main thread does not pump; the main thread must never wait
-// for such a worker without pumping, nor block on a lock that a logging worker may hold (notably
-// CodecLock(): encoders log while they are opened under it).
+// default) OnLog runs on the main thread: a logging call made on another thread posts the event
+// to the main-thread queue (PostToMainThread) and returns; the main thread delivers the events in
+// order when it pumps (PumpMessages). Logging therefore never blocks on the main thread, even
+// when that thread is itself running a conversion or waiting on the codec lock.
 // No lock of the logger is held while OnLog runs, so a handler may log again.
 class TMediaLogger {
 public:

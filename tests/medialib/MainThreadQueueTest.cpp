@@ -5,6 +5,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -63,6 +64,22 @@ TEST(MainThreadQueueTest, WakeupIsCalledForEachQueuedCall) {
     worker.join();
     SetMainThreadWakeup({});
     EXPECT_EQ(wakeups.load(), 2);
+}
+
+TEST(MainThreadQueueTest, PostedCallsDoNotWaitAndKeepTheirOrder) {
+    std::vector<int> order;
+    std::thread worker([&] {
+        PostToMainThread([&] { order.push_back(1); });
+        RunInMainThread([&] { order.push_back(2); });
+        PostToMainThread([&] { order.push_back(3); });
+    });
+    while (order.size() < 2) {
+        PumpMessagesFor(std::chrono::milliseconds(100));
+    }
+    // The worker returned from its last post without the main thread pumping.
+    worker.join();
+    PumpMessages();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
 }  // namespace

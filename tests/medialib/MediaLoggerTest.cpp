@@ -181,6 +181,7 @@ TEST_F(MediaLoggerTest, LinesFromConcurrentThreadsStayWholeAndReachTheMainThread
     for (std::thread& thread : threads) {
         thread.join();
     }
+    PumpMessages();
     const auto entries = capture.entries();
     ASSERT_EQ(entries.size(), static_cast<std::size_t>(kThreads * kLines));
     int next[kThreads] = {};
@@ -206,6 +207,19 @@ TEST_F(MediaLoggerTest, WorkerDeliversOnItsOwnThreadWhenNotTriggeringInTheMainTh
     const auto entries = capture.entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_FALSE(entries[0].onMainThread);
+}
+
+TEST_F(MediaLoggerTest, WorkerNeverWaitsForTheMainThreadToDeliver) {
+    // The main thread joins the worker without pumping, as it does while it runs a conversion
+    // whose codec threads log.
+    std::thread worker([] { Logger().Log(nullptr, TLogLevel::llError, "from worker"); });
+    worker.join();
+    EXPECT_TRUE(capture.entries().empty());
+    PumpMessages();
+    const auto entries = capture.entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].onMainThread);
+    EXPECT_EQ(entries[0].message, "from worker");
 }
 
 TEST_F(MediaLoggerTest, HandlerMayLogAgain) {
