@@ -1,0 +1,289 @@
+// The working state of one task: opened inputs, created outputs, the stream tables built at the
+// start of a run, and the run itself (read, decode, filter, encode, write).
+//
+// Internal to the engine. Set-up runs on the thread that configures the task; the run and the
+// close run on the task's own thread. Nothing here is locked: the owner never overlaps them.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/EngineSettings.h"
+#include "engine/GenericOptions.h"
+#include "medialib/FrameHook.h"
+#include "medialib/LibraryHandles.h"
+#include "medialib/PictureConverter.h"
+#include "medialib/Previewer.h"
+
+namespace velmora {
+
+class TCustomTranscoder;
+
+// Settings the run reads, taken from the pending settings when the run starts.
+struct RunOptions {
+    int64_t startTimeUs = 0;  // output start ("ss" given after the input was opened)
+    int64_t recordingTimeUs = std::numeric_limits<int64_t>::max();
+    int64_t limitFileSizeBytes = 0;
+    std::array<int64_t, 4> maxFrames{};
+    int videoSyncMethod = -1;
+    int audioSyncMethod = 0;
+    double audioDriftThresholdSeconds = 0.1;
+    int audioVolume = 256;
+    bool exitOnError = false;
+    int verbosity = 1;
+    bool copyTimestamps = false;
+    bool shortest = false;
+    bool inputSync = false;
+    int copyInitialNonKeyFrames = 0;
+    bool readAtNativeRate = false;
+    bool packetDump = false;
+    bool hexDump = false;
+    double dtsDeltaThresholdSeconds = 10.0;
+    int topFieldFirst = -1;
+    bool sameQuality = false;
+    int scalerFlags = 4;
+};
+
+struct InputFile {
+    InputFormatPtr context;
+    std::string fileName;
+    int64_t tsOffsetUs = 0;
+    std::array<double, kMaxStreams> tsScale{};
+    std::vector<const AVCodec*> forcedDecoders;  // per stream; null = by codec id
+    int firstStream = 0;  // index of its first entry in the input-stream table
+    int streamCount = 0;
+    bool endReached = false;
+    bool noPacket = false;
+};
+
+struct InputStream {
+    int fileIndex = 0;
+    int streamIndex = 0;
+    AVStream* stream = nullptr;
+    const AVCodec* decoder = nullptr;
+    CodecContextPtr decoderContext;
+    bool decoderOpen = false;
+    bool decodingNeeded = false;
+    bool used = false;
+    bool discarded = false;
+    int64_t nextPtsUs = AV_NOPTS_VALUE;  // predicted time of the next packet
+    int64_t ptsUs = 0;                   // time of the current packet or frame
+    bool isStart = true;
+    bool pastRecordingTime = false;
+    int64_t startClockUs = 0;  // "re": clock when the run started
+    bool flushed = false;
+    int decodeErrors = 0;
+    int64_t framesDecoded = 0;
+    bool multipleFramesWarned = false;
+    FramePtr frame;
+};
+
+struct OutputStream {
+    int fileIndex = 0;
+    int index = 0;         // stream index inside its file
+    int sourceIndex = -1;  // input-stream table index
+    int syncIndex = -1;
+    AVStream* stream = nullptr;
+    AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+    CodecContextPtr encoderContext;
+    const AVCodec* encoder = nullptr;
+    bool encoderOpen = false;
+    bool streamCopy = false;
+    bool encodingNeeded = false;
+    bool fed = false;
+    int64_t frameCount = 0;
+    int64_t syncOpts = 0;        // next output time in encoder time-base units (samples for audio)
+    float quality = 0.0f;        // last coded quality (lambda units)
+    double outputTimeSec = 0.0;  // end of the last packet written, seconds
+    int64_t packetsWritten = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> passLog{nullptr, &std::fclose};
+    std::vector<std::string> bitstreamFilterNames;
+    std::vector<BitstreamFilterPtr> bitstreamFilters;
+    PacketPtr packet;
+
+    // video
+    std::string filterText;
+    bool filtersUsed = false;
+    FilterGraphPtr filterGraph;
+    AVFilterContext* filterSource = nullptr;
+    AVFilterContext* filterSink = nullptr;
+    int graphWidth = 0, graphHeight = 0, graphFormat = -1;  // what the graph was built for
+    int cropTop = 0, cropBottom = 0, cropLeft = 0, cropRight = 0;
+    int firstCropTop = 0, firstCropBottom = 0, firstCropLeft = 0, firstCropRight = 0;
+    bool scaling = false;
+    ScalerPtr scaler;
+    FramePtr scaledFrame;
+    int expectedWidth = 0, expectedHeight = 0;
+    int expectedFormat = -1;
+    int firstWidth = 0, firstHeight = 0;
+    bool variableFrameRate = false;
+
+    // audio
+    ResamplerPtr resampler;
+    AudioFifoPtr fifo;
+    int resamplerInRate = 0;
+    int resamplerInFormat = -1;
+    AVChannelLayout resamplerInLayout{};
+    bool syncStarted = false;
+    FramePtr audioFrame;
+
+    // subtitle
+    std::vector<uint8_t> subtitleBuffer;
+};
+
+struct OutputFile {
+    AVFormatContext* context = nullptr;  // owned by TranscodeSession::m_outputOwners
+    std::string fileName;
+    int firstStream = 0;  // first entry in the output-stream table (set at start)
+    bool headerWritten = false;
+    bool trailerWritten = false;
+};
+
+class TranscodeSession {
+public:
+    explicit TranscodeSession(TCustomTranscoder& owner);
+    ~TranscodeSession();
+
+    // --- set-up (InputSetup.cpp, OutputSetup.cpp) ---
+    bool openInput(const std::string& fileName, EngineSettings& settings);
+    int openOutput(const std::string& fileName, bool join, EngineSettings& settings);
+    // Adds a stream of that type to the last output; raises TranscoderException.
+    void newStream(AVMediaType type, EngineSettings& settings);
+
+    // --- run (StreamMapping.cpp, TranscodeLoop.cpp) ---
+    // The whole loop of one run; raises TranscoderException. finished: no stop was requested.
+    void transcode(EngineSettings& settings);
+    // Closes whatever encoders and decoders are still open (each under the codec lock).
+    void closeCodecs();
+    // Closes outputs (deleting empty files) and inputs, and frees the tables.
+    void close();
+
+    GenericOptions& genericOptions() { return m_generic; }
+    const GenericOptions& genericOptions() const { return m_generic; }
+    std::vector<InputFile>& inputs() { return m_inputs; }
+    const std::vector<InputFile>& inputs() const { return m_inputs; }
+    const std::vector<OutputFile>& outputs() const { return m_outputs; }
+    bool joinMode() const { return m_joinMode; }
+    std::string lastError() const { return m_lastError; }
+    void setLastError(const std::string& text) { m_lastError = text; }
+    AVFormatContext* lastOutputContext() const;
+
+    // Statistics of the run.
+    int64_t videoBytes = 0;
+    int64_t audioBytes = 0;
+    int64_t headerBytes = 0;
+    int framesDuplicated = 0;
+    int framesDropped = 0;
+    bool dupDropChanged = false;
+    int processedFrames = 0;
+
+private:
+    // OutputSetup.cpp
+    OutputStream& createStream(AVFormatContext* context, std::vector<OutputStream>& streams,
+                               AVMediaType type, const AVCodec* encoder, EngineSettings& settings);
+    void addVideoStream(AVFormatContext* context, std::vector<OutputStream>& streams,
+                        EngineSettings& settings);
+    void addAudioStream(AVFormatContext* context, std::vector<OutputStream>& streams,
+                        EngineSettings& settings);
+    void addSubtitleStream(AVFormatContext* context, std::vector<OutputStream>& streams,
+                           EngineSettings& settings);
+
+    // StreamMapping.cpp
+    void prepareStreams(EngineSettings& settings);
+    void mapStreams(EngineSettings& settings);
+    // The unused, not discarded stream of that type in the file with the most frames; -1: none.
+    int bestInputStream(AVMediaType type, int fileIndex) const;
+    void setUpStreamCopy(OutputStream& ost, InputStream& ist);
+    void setUpEncoding(OutputStream& ost, InputStream& ist);
+    void openEncoders(EngineSettings& settings);
+    void openPassLog(OutputStream& ost, const EngineSettings& settings);
+    void openDecoders();
+    void copyChapters();
+    void applyMetadataMaps(const EngineSettings& settings);
+    void writeHeaders();
+    void logStreamMapping(int level);
+    std::vector<std::string> streamMappingLines() const;
+
+    // TranscodeLoop.cpp
+    void runLoop();
+    int chooseInput();
+    // False when the packet failed to decode (the round then makes no report).
+    bool handlePacket(InputFile& file, int fileIndex, AVPacket* packet);
+    void checkSomethingDecoded();
+    void flushAll();
+    // Join mode: the current input has ended. False when it was the last one.
+    bool switchJoinedFile(int fileIndex);
+    void writeTrailers();
+    void printReport(bool isLast, int fileIndex);
+    // Decode and dispatch one packet (null: flush); false on a decoding error.
+    bool outputPacket(InputStream& ist, int istIndex, const AVPacket* packet);
+    void dispatchFrame(InputStream& ist, int istIndex, AVFrame* frame);
+    void copyPacket(OutputStream& ost, InputStream& ist, const AVPacket* packet);
+
+    // VideoPath.cpp
+    // Builds the output filter graph for pictures of that size and format.
+    void buildFilterGraph(OutputStream& ost, int width, int height, int format, AVRational aspect);
+    void videoOutput(OutputStream& ost, InputStream& ist, AVFrame* frame, int64_t ptsUs);
+    void encodeVideoFrames(OutputStream& ost, AVFrame* picture, int64_t ptsUs);
+    void scaleFrame(OutputStream& ost, InputStream& ist, AVFrame* frame);
+    void flushVideoFilters(OutputStream& ost);
+
+    // AudioPath.cpp
+    void applyVolume(AVFrame* frame) const;
+
+    // Pre-processing and preview (VideoPath.cpp).
+    void preprocessFrame(AVFrame* frame, int64_t ptsUs);
+    void servePreview(const AVFrame* picture, int64_t ptsUs);
+    void audioOutput(OutputStream& ost, InputStream& ist, AVFrame* frame);
+    void ensureResampler(OutputStream& ost, const AVFrame* frame);
+    void drainAudioFifo(OutputStream& ost, bool flush);
+    void flushAudio(OutputStream& ost);
+
+    // SubtitlePath (in TranscodeLoop.cpp)
+    void subtitleOutput(OutputStream& ost, InputStream& ist, const AVPacket* packet);
+
+    // Shared by the paths (TranscodeLoop.cpp).
+    // Sends a frame (null: drain) to the encoder and writes every packet it gives back.
+    void encodeAndWrite(OutputStream& ost, AVFrame* frame);
+    void writePacket(OutputStream& ost, AVPacket* packet);
+    [[noreturn]] void fail(const std::string& text) const;
+    void log(int level, const std::string& text) const;
+
+    TCustomTranscoder& m_owner;
+    GenericOptions m_generic;
+    std::vector<InputFile> m_inputs;
+    std::vector<OutputFormatPtr> m_outputOwners;
+    std::vector<OutputFile> m_outputs;
+    std::vector<std::vector<OutputStream>> m_pendingStreams;  // per output context, at creation
+    std::vector<InputStream> m_inputStreams;
+    std::vector<OutputStream> m_outputStreams;
+    RunOptions m_run;
+    bool m_joinMode = false;
+    std::string m_lastError;
+    int64_t m_startClockUs = 0;
+    int64_t m_lastReportUs = 0;
+    bool m_tablesBuilt = false;
+    bool m_hasFrameHooks = false;
+    int m_currentFile = 0;  // join mode: the input being read
+
+    // Frame hooks and preview, used on the task's thread only.
+    FrameHookList m_frameHooks;
+    bool m_customHookActive = false;
+    PictureConverter m_hookConverter;
+    PictureConverter m_previewConverter;
+    std::unique_ptr<TPreviewer> m_previewer;
+    int64_t m_lastPreviewUs = 0;
+};
+
+// Texts shared by the engine files.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string LibraryErrorText(int code);
+
+}  // namespace velmora

@@ -1,0 +1,43 @@
+// What a converted file holds, read back through the media libraries: container, streams with
+// their codecs and formats, packet counts and durations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
+namespace velmora::test {
+
+struct StreamFacts {
+    AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+    std::string codec;  // codec name ("mpeg4", "mp3", ...)
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    int sampleRate = 0;
+    int64_t bitRate = 0;
+    long packets = 0;
+    long keyPackets = 0;
+    double firstSeconds = 0.0;  // first time stamp
+    double endSeconds = 0.0;    // end of the last packet
+    double durationSeconds() const { return endSeconds - firstSeconds; }
+};
+
+struct MediaFacts {
+    bool opened = false;
+    std::string error;
+    std::string format;  // demuxer short name
+    std::vector<StreamFacts> streams;
+    // The first stream of that type, or null.
+    const StreamFacts* find(AVMediaType type) const;
+    int count(AVMediaType type) const;
+};
+
+// Opens the file and reads every packet.
+MediaFacts ReadMediaFacts(const std::string& path);
+
+}  // namespace velmora::test
