@@ -1,0 +1,66 @@
+// The records TMediaConverter hands to its event handlers, and the handler types.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velmora {
+
+class Bitmap;  // medialib/Bitmap.h
+class TCustomMediaConverter;
+
+// End of one task, or of the whole run when TaskIndex is -1 (then always Finished true,
+// Exception false, ExceptionMsg empty). A stopped task, or one stopped before it started,
+// reports Finished false and Exception false.
+struct TTerminateInfo {
+    std::int32_t TaskIndex = 0;
+    bool Finished = false;   // the loop ended by itself, not by a stop request or an error
+    bool Exception = false;  // the task ended by an error
+    std::string ExceptionMsg;
+};
+
+// Progress of one task. Percent is CurrentDuration * 100 / TotalDuration when TotalDuration > 0.
+struct TProgressInfo {
+    std::int32_t TaskIndex = 0;
+    std::int32_t FileIndex = 0;        // input being read; -1 in the final report
+    std::int32_t FrameNumber = 0;      // frames of the first fed video output; -1 without one
+    std::int32_t FPS = 0;              // -1 without a video stream
+    float Quality = 0.0f;              // -1.0 for a copied stream
+    float BitRate = 0.0f;              // kbit/s
+    std::int64_t CurrentSize = 0;      // bytes written to the first output
+    std::int64_t CurrentDuration = 0;  // microseconds of output reached
+    std::int64_t TotalDuration = -1;   // microseconds; -1 when unknown
+};
+using PProgressInfo = TProgressInfo*;
+
+// One output frame offered to OnCustomHook; the handler may draw on the bitmap.
+struct THookInfo {
+    std::int32_t TaskIndex = 0;
+    ::velmora::Bitmap* Bitmap = nullptr;  // locked for the duration of the handler
+    std::int32_t FrameNumber = 0;
+    std::int64_t PTS = 0;   // microseconds
+    bool Update = true;     // leave true to copy the bitmap back into the frame
+    bool StopHook = false;  // set true to switch the hook off for the rest of the task
+};
+using PHookInfo = THookInfo*;
+
+// One decoded frame delivered through OnPreviewBitmap.
+struct TPreviewInfo {
+    std::int32_t TaskIndex = 0;
+    ::velmora::Bitmap* Bitmap = nullptr;
+    std::int32_t FrameNumber = 0;
+    std::int64_t PTS = 0;  // microseconds
+};
+
+// Handlers receive the component itself as sender. A record passed by pointer or reference is
+// valid only during the call.
+using TCustomHookEvent = std::function<void(TCustomMediaConverter& sender, PHookInfo hookInfo)>;
+using TPreviewBitmapEvent =
+    std::function<void(TCustomMediaConverter& sender, const TPreviewInfo& previewInfo)>;
+using TProgressEvent =
+    std::function<void(TCustomMediaConverter& sender, PProgressInfo progressInfo)>;
+using TTerminateEvent =
+    std::function<void(TCustomMediaConverter& sender, const TTerminateInfo& terminateInfo)>;
+
+}  // namespace velmora
