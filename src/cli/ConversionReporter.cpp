@@ -50,8 +50,8 @@ std::string formatProgressLine(const std::string& label, const JobProgress& prog
     std::string percent = "  ?%";
     std::string eta = "--:--:--";
     if (progress.totalUs > 0) {
-        const double share = std::min(1.0, static_cast<double>(progress.convertedUs) /
-                                               static_cast<double>(progress.totalUs));
+        const double share = std::min(
+            1.0, static_cast<double>(progress.convertedUs) / static_cast<double>(progress.totalUs));
         char text[16];
         std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(share * 100));
         percent = text;
@@ -199,8 +199,8 @@ public:
     }
 
     void finished(const JobOutcome& outcome) override {
-        const char* name = outcome.status == JobStatus::notAdded ? "failed"
-                                                                 : statusName(outcome.status);
+        const char* name =
+            outcome.status == JobStatus::notAdded ? "failed" : statusName(outcome.status);
         emit(describe(outcome, name));
     }
 

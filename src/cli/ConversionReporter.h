@@ -28,7 +28,7 @@ struct JobOutcome {
     std::string output;
     JobStatus status = JobStatus::notAdded;
     std::string message;
-    double seconds = 0;          // wall time of the conversion
+    double seconds = 0;            // wall time of the conversion
     std::int64_t durationUs = -1;  // duration of the output file, -1 when unknown
     std::int64_t sizeBytes = -1;   // size of the output file, -1 when missing
 };

@@ -34,6 +34,8 @@ InterruptWatch::~InterruptWatch() {
     sigaction(SIGTERM, &g_previousTerm, nullptr);
 }
 
-bool InterruptWatch::requested() const { return g_interrupts != 0; }
+bool InterruptWatch::requested() const {
+    return g_interrupts != 0;
+}
 
 }  // namespace velmora::cli

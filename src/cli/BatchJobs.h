@@ -1,0 +1,90 @@
+// velmora-cli's batch: job creation for each source file, as the window's one-file add does it
+// (probe, option settings, output naming, option records, AddTask and SetOutputFile), and the run
+// of the converter's queue with up to n files at once, reported through a ConversionReporter.
+//
+// Threads: everything runs on the main thread. The converter raises progress on the main thread
+// (TriggerEventInMainThread) while run() pumps the main-thread queue; termination notices come on
+// the component's own threads and are handed over through a locked list.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/ConversionReporter.h"
+#include "cli/JobChoices.h"
+#include "component/MediaConverter.h"
+#include "engine/ConvertThread.h"
+#include "profiles/OutputNaming.h"
+
+namespace velmora::cli {
+
+inline constexpr int kExitAllDone = 0;
+inline constexpr int kExitJobFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct RunSettings {
+    int parallel = 1;  // files converted at once
+    ThreadPriority priority = ThreadPriority::normal;
+    int progressIntervalMs = 500;
+};
+
+// 130 when the run was interrupted; 1 when a job was not added or did not end done; else 0.
+int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted);
+
+// The size and duration of a written output (both -1 when it is missing or unreadable).
+void fillOutputFacts(JobOutcome& outcome);
+
+// The priority names of --priority; nothing for another text.
+std::optional<ThreadPriority> priorityNamed(std::string_view name);
+
+// Creates the output folder (and its parents) when missing; an empty text on success, else why it
+// cannot be used.
+std::string prepareOutputFolder(const std::string& folder);
+
+class BatchJobs {
+public:
+    explicit BatchJobs(ConversionReporter& reporter);
+
+    // Loads the converter's media libraries; false after reporting the loader's text.
+    bool loadLibraries();
+
+    // Job creation for one source. False when the job could not be added: its outcome is then
+    // recorded as not added and reported with the probe's, the option settings' or the
+    // component's text.
+    bool addFile(const std::string& sourceFile, const JobChoices& choices,
+                 const std::string& outputFolder, ExistingFileRule rule);
+
+    // Runs the added jobs to their end. interrupted is polled between pumps: once it returns true
+    // the tasks are stopped (outputs closed) and the run ends. Returns the exit code.
+    int run(const RunSettings& settings, const std::function<bool()>& interrupted);
+
+    const std::vector<JobOutcome>& outcomes() const { return m_outcomes; }
+    TMediaConverter& converter() { return m_converter; }
+
+private:
+    bool refuse(JobOutcome outcome, const std::string& message);
+    void finishJob(const TTerminateInfo& info);
+
+    using Clock = std::chrono::steady_clock;
+
+    ConversionReporter& m_reporter;
+    TMediaConverter m_converter;
+    std::vector<JobOutcome> m_outcomes;  // one per source, in the order they were given
+    std::vector<int> m_taskJobs;         // converter task index -> job
+    std::vector<Clock::time_point> m_taskStarts;
+    std::set<int> m_endedJobs;
+    std::set<std::string> m_claimedOutputs;  // output names given to this batch's jobs
+    int m_parallel = 1;
+    int m_endedTasks = 0;
+
+    std::mutex m_noticeMutex;
+    std::vector<TTerminateInfo> m_notices;  // guarded by m_noticeMutex
+};
+
+}  // namespace velmora::cli
