@@ -5,6 +5,7 @@
 #include "cli/CatalogueCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/LibsCommand.h"
+#include "cli/LogPrinter.h"
 #include "cli/PlayCommand.h"
 #include "cli/ProbeCommand.h"
 #include "cli/TaskCommand.h"
@@ -80,6 +81,12 @@ int main(int argc, char** argv) {
     CLI::App app{"Velmora: batch conversion of video and audio files", "velmora-cli"};
     app.set_version_flag("--version", "velmora-cli 0.1.0");
     app.require_subcommand(1);
+    std::string logLevel;
+    app.add_option("--log-level", logLevel,
+                   "Print the engine's and the libraries' log lines at this level and above to "
+                   "standard error: quiet, panic, fatal, error, warning, info, verbose, debug")
+        ->check(CLI::IsMember({"quiet", "panic", "fatal", "error", "warning", "info", "verbose",
+                               "debug"}));
 
     CLI::App* libs = app.add_subcommand("libs", "Load the media libraries and show their versions");
     velmora::cli::PlayOptions playOptions;
@@ -123,6 +130,9 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : kUsageExitCode;
     }
 
+    if (!logLevel.empty()) {
+        velmora::cli::printLogLines(logLevel, std::cerr);
+    }
     if (libs->parsed()) {
         return velmora::cli::runLibsCommand(std::cout, std::cerr);
     }

@@ -1,5 +1,6 @@
 // The start of a run: stream tables, mapping of output streams to input streams, stream copy or
 // encoding set-up, opening of encoders and decoders, chapters, metadata maps and headers.
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
@@ -7,6 +8,7 @@
 #include "engine/Transcoder.h"
 #include "engine/TranscoderException.h"
 #include "medialib/MediaLibLoader.h"
+#include "medialib/MediaLogger.h"
 
 namespace velmora {
 
@@ -27,6 +29,42 @@ bool pixelFormatListed(const AVCodec* codec, AVPixelFormat format) {
         }
     }
     return false;
+}
+
+// The JPEG encoders refuse limited-range pictures unless told to break the standard; the scaler
+// converts into the full-range twin of the format instead.
+bool prefersFullRange(const AVCodec* codec) {
+    return codec != nullptr && (codec->id == AV_CODEC_ID_MJPEG || codec->id == AV_CODEC_ID_LJPEG);
+}
+
+AVPixelFormat fullRangeEquivalent(AVPixelFormat format) {
+    switch (format) {
+        case AV_PIX_FMT_YUV420P:
+            return AV_PIX_FMT_YUVJ420P;
+        case AV_PIX_FMT_YUV422P:
+            return AV_PIX_FMT_YUVJ422P;
+        case AV_PIX_FMT_YUV444P:
+            return AV_PIX_FMT_YUVJ444P;
+        default:
+            return format;
+    }
+}
+
+// RealVideo 1 and 2 code whole macroblocks only: the picture is scaled down to the nearest
+// multiple of 16 rather than refused when the encoder opens.
+void fitSizeToEncoder(AVCodecContext* enc, TCustomTranscoder& owner) {
+    if (enc->codec_id != AV_CODEC_ID_RV10 && enc->codec_id != AV_CODEC_ID_RV20) {
+        return;
+    }
+    const int width = std::max(16, enc->width / 16 * 16);
+    const int height = std::max(16, enc->height / 16 * 16);
+    if (width != enc->width || height != enc->height) {
+        Logger().LogFmt(&owner, TLogLevel::llWarning,
+                        "Frame size %dx%d changed to %dx%d: the encoder takes multiples of 16",
+                        enc->width, enc->height, width, height);
+        enc->width = width;
+        enc->height = height;
+    }
 }
 
 }  // namespace
@@ -273,11 +311,15 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
             enc->width = input->width - ost.cropLeft - ost.cropRight;
             enc->height = input->height - ost.cropTop - ost.cropBottom;
         }
+        fitSizeToEncoder(enc, m_owner);
         if (enc->pix_fmt == AV_PIX_FMT_NONE) {
             const AVPixelFormat inputFormat = static_cast<AVPixelFormat>(input->format);
             enc->pix_fmt = pixelFormatListed(ost.encoder, inputFormat) || ost.encoder == nullptr
                                ? inputFormat
                                : ost.encoder->pix_fmts[0];
+        }
+        if (prefersFullRange(ost.encoder)) {
+            enc->pix_fmt = fullRangeEquivalent(enc->pix_fmt);
         }
         if (enc->sample_aspect_ratio.num == 0 && input->sample_aspect_ratio.num > 0) {
             enc->sample_aspect_ratio = input->sample_aspect_ratio;
