@@ -1,4 +1,5 @@
 #include "medialib/MediaLogger.h"
+#include "medialib/TextFormat.h"
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -54,31 +55,6 @@ bool equalsIgnoringCase(const std::string& a, const char* b) {
         }
     }
     return i == a.size() && b[i] == '\0';
-}
-
-std::string trimmed(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) {
-        ++begin;
-    }
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
-std::string formatArguments(const char* format, va_list args) {
-    va_list sizing;
-    va_copy(sizing, args);
-    const int size = std::vsnprintf(nullptr, 0, format, sizing);
-    va_end(sizing);
-    if (size <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
 }
 
 }  // namespace
@@ -147,7 +123,7 @@ void TMediaLogger::pushLevel(TLogLevel level) {
 }
 
 void TMediaLogger::SetLogLevelByName(const std::string& text) {
-    const std::string name = trimmed(text);
+    const std::string name = Trimmed(text);
     for (const LevelName& row : kLevelNames) {
         if (equalsIgnoringCase(name, row.name)) {
             SetLogLevel(LogLevelOfLibrary(row.libraryLevel));
@@ -221,7 +197,7 @@ void TMediaLogger::LogFmt(const void* sender, TLogLevel level, const char* forma
     }
     va_list args;
     va_start(args, format);
-    const std::string message = formatArguments(format, args);
+    const std::string message = VFormatText(format, args);
     va_end(args);
     raise(handler, inMain, sender, currentThreadId(), level, message);
 }
@@ -279,7 +255,7 @@ void TMediaLogger::libraryCallback(void* context, int level, const char* format,
     const int length = std::vsnprintf(text, sizeof text, format, args);
     bool cutLineEnd = false;
     if (length >= static_cast<int>(sizeof text)) {
-        const std::string full = formatArguments(format, copy);
+        const std::string full = VFormatText(format, copy);
         cutLineEnd = !full.empty() && full.back() == '\n' && text[sizeof text - 2] != '\n';
     }
     va_end(copy);

@@ -1,4 +1,5 @@
 #include "medialib/MediaUtils.h"
+#include "medialib/TextFormat.h"
 
 #include <sys/stat.h>
 
@@ -15,41 +16,6 @@
 namespace velmora {
 
 namespace {
-
-std::string vformat(const char* format, va_list args) {
-    va_list sizing;
-    va_copy(sizing, args);
-    const int size = std::vsnprintf(nullptr, 0, format, sizing);
-    va_end(sizing);
-    if (size <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-    va_list args;
-    va_start(args, pattern);
-    std::string text = vformat(pattern, args);
-    va_end(args);
-    return text;
-}
-
-// Trims blanks and control characters (everything up to ' ') at both ends.
-std::string trimmed(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') {
-        ++begin;
-    }
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
 
 // Error codes and their texts. The codes are the library's symbolic ones; where the library
 // changed how it reports a condition, the row is keyed by every code that now means it:
@@ -261,7 +227,7 @@ const AVClass* classOf(void* object) {
 void LibraryLog(int libraryLevel, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const std::string text = vformat(format, args);
+    const std::string text = VFormatText(format, args);
     va_end(args);
     if (lib::avutil.av_log != nullptr) {
         lib::avutil.av_log(nullptr, libraryLevel, "%s", text.c_str());
@@ -280,7 +246,7 @@ std::string ErrorText(const std::string& fileName, int code) {
             return fileName + ": " + row.text;
         }
     }
-    return fileName + ": " + format("Error number %d occurred", code);
+    return fileName + ": " + FormatText("Error number %d occurred", code);
 }
 
 std::string FormatTime(std::int64_t microseconds) {
@@ -292,7 +258,7 @@ std::string FormatTime(std::int64_t microseconds) {
     const long long minutes = (seconds / 60) % 60;
     const long long restSeconds = seconds % 60;
     const long long milliseconds = (microseconds % 1000000) * 1000 / 1000000;
-    return format("%.2lld:%.2lld:%.2lld.%.3lld", hours, minutes, restSeconds, milliseconds);
+    return FormatText("%.2lld:%.2lld:%.2lld.%.3lld", hours, minutes, restSeconds, milliseconds);
 }
 
 std::string FormatSize(std::int64_t bytes) {
@@ -300,15 +266,15 @@ std::string FormatSize(std::int64_t bytes) {
     constexpr std::int64_t kMega = kKilo * 1024;
     constexpr std::int64_t kGiga = kMega * 1024;
     if (bytes > kGiga) {
-        return format("%.2f GB", static_cast<double>(bytes) / kGiga);
+        return FormatText("%.2f GB", static_cast<double>(bytes) / kGiga);
     }
     if (bytes > kMega) {
-        return format("%.2f MB", static_cast<double>(bytes) / kMega);
+        return FormatText("%.2f MB", static_cast<double>(bytes) / kMega);
     }
     if (bytes > kKilo) {
-        return format("%.2f KB", static_cast<double>(bytes) / kKilo);
+        return FormatText("%.2f KB", static_cast<double>(bytes) / kKilo);
     }
-    return format("%lld Byte", static_cast<long long>(bytes));
+    return FormatText("%lld Byte", static_cast<long long>(bytes));
 }
 
 std::string MediaTypeName(int kind) {
@@ -326,9 +292,9 @@ std::string CodecDescription(const AVCodecContext* context, bool encoder) {
     const AVCodec* codec = encoder ? lib::avcodec.avcodec_find_encoder(context->codec_id)
                                    : lib::avcodec.avcodec_find_decoder(context->codec_id);
     if (codec != nullptr) {
-        const std::string longName = trimmed(codec->long_name != nullptr ? codec->long_name : "");
+        const std::string longName = Trimmed(codec->long_name != nullptr ? codec->long_name : "");
         return longName.empty() ? std::string(codec->name)
-                                : format("%s(%s)", codec->name, longName.c_str());
+                                : FormatText("%s(%s)", codec->name, longName.c_str());
     }
     if (context->codec_id == AV_CODEC_ID_MPEG2TS) {
         return "mpeg2ts";
@@ -338,7 +304,7 @@ std::string CodecDescription(const AVCodecContext* context, bool encoder) {
         const AVCodecDescriptor* descriptor =
             lib::avcodec.avcodec_descriptor_get(context->codec_id);
         if (descriptor != nullptr && descriptor->name != nullptr) {
-            const std::string name = trimmed(descriptor->name);
+            const std::string name = Trimmed(descriptor->name);
             if (!name.empty()) {
                 return name;
             }
@@ -354,9 +320,9 @@ std::string CodecDescription(const AVCodecContext* context, bool encoder) {
         printable = printable && letter >= 32 && letter <= 126;
     }
     if (printable) {
-        return format("%c%c%c%c / 0x%04X", letters[0], letters[1], letters[2], letters[3], tag);
+        return FormatText("%c%c%c%c / 0x%04X", letters[0], letters[1], letters[2], letters[3], tag);
     }
-    return format("0x%04x", tag);
+    return FormatText("0x%04x", tag);
 }
 
 OptionContexts::~OptionContexts() {
@@ -399,8 +365,8 @@ bool OptionContextsCreate(OptionContexts& set, int scalerFlags) {
 }
 
 bool SetOption(OptionContexts& set, const std::string& name, const std::string& value) {
-    const std::string cleanName = trimmed(name);
-    const std::string cleanValue = trimmed(value);
+    const std::string cleanName = Trimmed(name);
+    const std::string cleanValue = Trimmed(value);
     if (cleanName.empty() || cleanValue.empty() || !set.codec[0]) {
         return false;
     }
@@ -462,7 +428,7 @@ bool SetLegacyAwareOption(void* object, const std::string& name, const std::stri
         }
         return false;
     }
-    for (const OptionSetting& setting : translateLegacy(trimmed(name), trimmed(value))) {
+    for (const OptionSetting& setting : translateLegacy(Trimmed(name), Trimmed(value))) {
         const AVOption* option = lib::avutil.av_opt_find2(object, setting.name.c_str(), nullptr, 0,
                                                           searchFlags, nullptr);
         if (option == nullptr) {
@@ -480,8 +446,8 @@ bool SetLegacyAwareOption(void* object, const std::string& name, const std::stri
         if (lib::avutil.av_opt_set(object, setting.name.c_str(), setting.value.c_str(),
                                    searchFlags) < 0) {
             if (error != nullptr) {
-                *error = format("Invalid value \"%s\" for option \"%s\"", setting.value.c_str(),
-                                setting.name.c_str());
+                *error = FormatText("Invalid value \"%s\" for option \"%s\"", setting.value.c_str(),
+                                    setting.name.c_str());
             }
             return false;
         }

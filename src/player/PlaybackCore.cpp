@@ -9,6 +9,7 @@
 #include "medialib/MediaLibLoader.h"
 #include "medialib/MediaLogger.h"
 #include "medialib/MediaUtils.h"
+#include "medialib/TextFormat.h"
 #include "player/CustomPlayer.h"
 
 namespace velmora {
@@ -23,16 +24,6 @@ constexpr int kMaxReadFailures = 10;
 
 int interruptCallback(void* opaque) {
     return static_cast<const std::atomic<bool>*>(opaque)->load() ? 1 : 0;
-}
-
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* fmt, ...) {
-    char buffer[2048];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buffer, sizeof buffer, fmt, args);
-    va_end(args);
-    return buffer;
 }
 
 }  // namespace
@@ -157,7 +148,8 @@ int PlaybackCore::openInput() {
         result = lib::avformat.avformat_find_stream_info(context, nullptr);
     }
     if (result < 0) {
-        const std::string text = format("%s: could not find codec parameters", m_fileName.c_str());
+        const std::string text =
+            FormatText("%s: could not find codec parameters", m_fileName.c_str());
         m_owner.setLastError(text);
         Logger().Log(&m_owner, TLogLevel::llError, text);
         return -1;
@@ -209,7 +201,7 @@ int PlaybackCore::openInput() {
     }
     if (m_videoIndex < 0 && m_audioIndex < 0) {
         const std::string text =
-            format("%s: could not open codecs, no stream to play.", m_fileName.c_str());
+            FormatText("%s: could not open codecs, no stream to play.", m_fileName.c_str());
         m_owner.setLastError(text);
         Logger().Log(&m_owner, TLogLevel::llError, text);
         return -1;
@@ -290,7 +282,7 @@ void PlaybackCore::readLoop() {
                 } else {
                     char text[AV_ERROR_MAX_STRING_SIZE] = {};
                     lib::avutil.av_strerror(result, text, sizeof text);
-                    report(format("error #%d while reading file: %s", result, text), true);
+                    report(FormatText("error #%d while reading file: %s", result, text), true);
                 }
             }
             if (result == AVERROR_EOF) {
@@ -346,7 +338,7 @@ void PlaybackCore::doSeek() {
         result = lib::avformat.av_seek_frame(context, -1, target, flags ^ AVSEEK_FLAG_BACKWARD);
     }
     if (result < 0) {
-        report(format("%s: error while seeking", m_fileName.c_str()), false);
+        report(FormatText("%s: error while seeking", m_fileName.c_str()), false);
         m_pictureReady.set();
     } else {
         if (m_audioIndex >= 0) {

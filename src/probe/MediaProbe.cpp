@@ -18,6 +18,7 @@
 #include "medialib/MediaLibLoader.h"
 #include "medialib/MediaLogger.h"
 #include "medialib/MediaUtils.h"
+#include "medialib/TextFormat.h"
 
 namespace velmora {
 
@@ -44,22 +45,6 @@ constexpr KeyName kKeyNames[] = {
     {"TRCK", "track"},     {"TRK", "track"},      {"TSOA", "albumsort"}, {"TSOP", "authorsort"},
     {"TSOT", "titlesort"}, {"TYER", "year"},
 };
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-    va_list args;
-    va_start(args, pattern);
-    va_list copy;
-    va_copy(copy, args);
-    const int size = std::vsnprintf(nullptr, 0, pattern, copy);
-    va_end(copy);
-    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0) {
-        std::vsnprintf(text.data(), text.size() + 1, pattern, args);
-    }
-    va_end(args);
-    return text;
-}
 
 std::int32_t clampToInt32(std::int64_t value) {
     if (value > INT32_MAX) {
@@ -125,7 +110,7 @@ std::int64_t toMicroseconds(std::int64_t value, AVRational timeBase) {
 std::string secondsText(std::int64_t us) {
     const char* sign = us < 0 ? "-" : "";
     const std::int64_t magnitude = us < 0 ? -us : us;
-    return format("%s%" PRId64 ".%.6" PRId64, sign, magnitude / 1000000, magnitude % 1000000);
+    return FormatText("%s%" PRId64 ".%.6" PRId64, sign, magnitude / 1000000, magnitude % 1000000);
 }
 
 // Seconds since 1970 (UTC) as local standard time, without daylight saving.
@@ -149,11 +134,11 @@ void appendRate(std::string& line, AVRational rate, const char* suffix) {
     const double value = av_q2d(rate);
     const long long hundredths = std::llround(value * 100);
     if (hundredths % 100 != 0) {
-        line += format(", %3.2f %s", value, suffix);
+        line += FormatText(", %3.2f %s", value, suffix);
     } else if (hundredths % 100000 != 0) {
-        line += format(", %1.0f %s", value, suffix);
+        line += FormatText(", %1.0f %s", value, suffix);
     } else {
-        line += format(", %1.0fk %s", value / 1000, suffix);
+        line += FormatText(", %1.0fk %s", value / 1000, suffix);
     }
 }
 
@@ -181,8 +166,8 @@ void appendMetadata(std::string& text, const AVDictionary* metadata, const std::
                 break;
             }
         }
-        text += format("%s  %-16s: %s", indent.c_str(), oneLine(name).c_str(),
-                       oneLine(entry->value).c_str());
+        text += FormatText("%s  %-16s: %s", indent.c_str(), oneLine(name).c_str(),
+                           oneLine(entry->value).c_str());
         text += kLineEnd;
     }
 }
@@ -261,7 +246,7 @@ bool TCustomMediaProbe::Open(const std::string& fileName, const std::string& for
     if (!formatName.empty()) {
         forcedFormat = lib::avformat.av_find_input_format(formatName.c_str());
         if (forcedFormat == nullptr) {
-            m_lastError = format("Unknown input format: %s", formatName.c_str());
+            m_lastError = FormatText("Unknown input format: %s", formatName.c_str());
             return false;
         }
     }
@@ -319,7 +304,7 @@ bool TCustomMediaProbe::Open(const std::string& fileName, const std::string& for
     m_deadlineUs.store(0);
     if (streamInfo < 0) {
         Close();
-        m_lastError = format("%s: could not find codec parameters", fileName.c_str());
+        m_lastError = FormatText("%s: could not find codec parameters", fileName.c_str());
         return false;
     }
 
@@ -453,17 +438,17 @@ AVStream* fillCommon(AVFormatContext* context, int index, int firstOfKind, AVMed
     const char* kindName = kind == AVMEDIA_TYPE_AUDIO ? "audio" : "video";
     if (index < 0) {
         if (firstOfKind < 0) {
-            fail(format("no %s stream.", kindName));
+            fail(FormatText("no %s stream.", kindName));
             return nullptr;
         }
         index = firstOfKind;
     } else if (index >= static_cast<int>(context->nb_streams)) {
-        fail(format("stream index #%d is invalid.", index));
+        fail(FormatText("stream index #%d is invalid.", index));
         return nullptr;
     }
     AVStream* stream = context->streams[index];
     if (stream->codecpar->codec_type != kind) {
-        fail(format("stream #%d is not %s stream.", index, kindName));
+        fail(FormatText("stream #%d is not %s stream.", index, kindName));
         return nullptr;
     }
     info.Language = metadataValue(stream->metadata, "language");
@@ -534,9 +519,9 @@ bool TCustomMediaProbe::GetVideoStreamInfo(int index, TVideoStreamInfo& info) {
 std::string TCustomMediaProbe::streamLine(int index) {
     const AVStream* stream = m_context->streams[index];
     const AVRational timeBase = usableTimeBase(stream->time_base);
-    std::string line = format("Stream #%d", index);
+    std::string line = FormatText("Stream #%d", index);
     if (m_context->iformat != nullptr && (m_context->iformat->flags & AVFMT_SHOW_IDS) != 0) {
-        line += format("[0x%x]", static_cast<unsigned>(stream->id));
+        line += FormatText("[0x%x]", static_cast<unsigned>(stream->id));
     }
     const std::string language = metadataValue(stream->metadata, "language");
     if (!language.empty()) {
@@ -546,8 +531,8 @@ std::string TCustomMediaProbe::streamLine(int index) {
     if (divisor == 0) {
         divisor = 1;
     }
-    line += format(", %" PRId64 "/%" PRId64, stream->time_base.num / divisor,
-                   stream->time_base.den / divisor);
+    line += FormatText(", %" PRId64 "/%" PRId64, stream->time_base.num / divisor,
+                       stream->time_base.den / divisor);
 
     // The codec summary and the codec time base come from a decoder context filled from the
     // stream's parameters. The library no longer keeps a per-stream decoder time base, and
@@ -571,8 +556,8 @@ std::string TCustomMediaProbe::streamLine(int index) {
             &displayNum, &displayDen,
             std::int64_t{stream->codecpar->width} * stream->sample_aspect_ratio.num,
             std::int64_t{stream->codecpar->height} * stream->sample_aspect_ratio.den, 1048576);
-        line += format(", PAR %d:%d DAR %d:%d", stream->sample_aspect_ratio.num,
-                       stream->sample_aspect_ratio.den, displayNum, displayDen);
+        line += FormatText(", PAR %d:%d DAR %d:%d", stream->sample_aspect_ratio.num,
+                           stream->sample_aspect_ratio.den, displayNum, displayDen);
     }
 
     if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
@@ -630,7 +615,7 @@ std::string TCustomMediaProbe::DumpText() {
     if (info.BitRate < 1) {
         addLine("Bit Rate: N/A");
     } else {
-        addLine(format("Bit Rate: %d kb/s", info.BitRate / 1000));
+        addLine(FormatText("Bit Rate: %d kb/s", info.BitRate / 1000));
     }
     if (info.TimeStamp > 0) {
         addLine("Time Stamp: " + localStandardTime(info.TimeStamp));
@@ -650,9 +635,9 @@ std::string TCustomMediaProbe::DumpText() {
         if (name.empty()) {
             name = metadataValue(program->metadata, "service_name");
         }
-        addLine(format("Program %d %s@%s", program->id,
-                       provider.empty() ? "N/A" : oneLine(provider.c_str()).c_str(),
-                       name.empty() ? "N/A" : oneLine(name.c_str()).c_str()));
+        addLine(FormatText("Program %d %s@%s", program->id,
+                           provider.empty() ? "N/A" : oneLine(provider.c_str()).c_str(),
+                           name.empty() ? "N/A" : oneLine(name.c_str()).c_str()));
         appendMetadata(text, program->metadata, "  ");
         for (unsigned s = 0; s < program->nb_stream_indexes; ++s) {
             const unsigned index = program->stream_index[s];
