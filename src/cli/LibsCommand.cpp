@@ -62,11 +62,11 @@ int runLibsCommand(std::ostream& out, std::ostream& err) {
     const bool playerLoaded = loadSet("player set", kPlayerSet, err);
     for (int index = 0; index < kLibraryCount; ++index) {
         const auto lib = static_cast<MediaLibrary>(index);
-        if ((kPlayerSet & libraryBit(lib)) == 0) {
-            continue;
-        }
         char line[512];
-        if (loader.LibraryLoaded(lib)) {
+        if ((kPlayerSet & libraryBit(lib)) == 0) {
+            std::snprintf(line, sizeof line, "%-11s %-10s never loaded (%s is in no library set)",
+                          LibraryItem(lib).name, "-", loader.LibraryFileName(lib).c_str());
+        } else if (loader.LibraryLoaded(lib)) {
             std::snprintf(line, sizeof line, "%-11s %-10s %s", LibraryItem(lib).name,
                           versionText(lib).c_str(), loader.LoadedPath(lib).c_str());
         } else {
