@@ -21,6 +21,7 @@
 #include "medialib/LibraryHandles.h"
 #include "medialib/PictureConverter.h"
 #include "medialib/Previewer.h"
+#include "medialib/TextFormat.h"
 
 namespace velmora {
 
@@ -283,7 +284,6 @@ private:
 };
 
 // Texts shared by the engine files.
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string LibraryErrorText(int code);
 
 }  // namespace velmora
