@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/AudioSync.h"
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
 #include "engine/TranscoderException.h"
@@ -87,10 +88,16 @@ void TranscodeSession::ensureResampler(OutputStream& ost, const AVFrame* frame) 
         return;
     }
     AVCodecContext* enc = ost.encoderContext.get();
+    const auto inputFormat = static_cast<AVSampleFormat>(frame->format);
+    const bool channelsDiffer = inputLayout.nb_channels != enc->ch_layout.nb_channels;
+    if (channelsDiffer && inputFormat != AV_SAMPLE_FMT_S16 && m_run.verbosity > 0 &&
+        !ost.resampler) {
+        log(6, "Warning, using s16 intermediate sample format for resampling");
+    }
     SwrContext* resampler = nullptr;
-    int result = lib::swresample.swr_alloc_set_opts2(
-        &resampler, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inputLayout,
-        static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+    int result = lib::swresample.swr_alloc_set_opts2(&resampler, &enc->ch_layout, enc->sample_fmt,
+                                                     enc->sample_rate, &inputLayout, inputFormat,
+                                                     frame->sample_rate, 0, nullptr);
     ResamplerPtr owned(resampler);
     if (result >= 0) {
         lib::avutil.av_opt_set_int(resampler, "filter_size", 16, 0);
@@ -100,6 +107,14 @@ void TranscodeSession::ensureResampler(OutputStream& ost, const AVFrame* frame) 
     }
     if (result < 0) {
         lib::avutil.av_channel_layout_uninit(&inputLayout);
+        // Same channels and rate: only the sample format was to change.
+        if (!channelsDiffer && frame->sample_rate == enc->sample_rate &&
+            inputFormat != enc->sample_fmt) {
+            const char* from = lib::avutil.av_get_sample_fmt_name(inputFormat);
+            const char* to = lib::avutil.av_get_sample_fmt_name(enc->sample_fmt);
+            fail(FormatText("Cannot convert %s sample format to %s sample format",
+                            from != nullptr ? from : "unknown", to != nullptr ? to : "unknown"));
+        }
         fail(FormatText("Can not resample %d channels @ %d Hz to %d channels @ %d Hz",
                         frame->ch_layout.nb_channels, frame->sample_rate,
                         enc->ch_layout.nb_channels, enc->sample_rate));
@@ -111,10 +126,52 @@ void TranscodeSession::ensureResampler(OutputStream& ost, const AVFrame* frame) 
     ost.resamplerInLayout = inputLayout;
 }
 
+void TranscodeSession::insertSilence(OutputStream& ost, int64_t samples) {
+    AVCodecContext* enc = ost.encoderContext.get();
+    // In slices, encoded as they fill up: a long gap never needs one huge buffer.
+    constexpr int64_t kSlice = 16384;
+    FramePtr silence = makeFrame();
+    silence->nb_samples = static_cast<int>(std::min(samples, kSlice));
+    silence->format = enc->sample_fmt;
+    silence->sample_rate = enc->sample_rate;
+    lib::avutil.av_channel_layout_copy(&silence->ch_layout, &enc->ch_layout);
+    if (lib::avutil.av_frame_get_buffer(silence.get(), 0) < 0) {
+        fail("Out of memory in do_audio_out");
+    }
+    lib::avutil.av_samples_set_silence(silence->extended_data, 0, silence->nb_samples,
+                                       enc->ch_layout.nb_channels, enc->sample_fmt);
+    while (samples > 0) {
+        const int count = static_cast<int>(std::min<int64_t>(samples, silence->nb_samples));
+        if (lib::avutil.av_audio_fifo_write(
+                ost.fifo.get(), reinterpret_cast<void**>(silence->extended_data), count) < count) {
+            fail("av_fifo_realloc2() failed");
+        }
+        samples -= count;
+        drainAudioFifo(ost, false);
+    }
+}
+
 void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame* frame) {
     AVCodecContext* enc = ost.encoderContext.get();
     ensureResampler(ost, frame);
     const int outputRate = enc->sample_rate;
+    const auto inputFormat = static_cast<AVSampleFormat>(frame->format);
+    const AudioFormatFacts inputFacts{lib::avutil.av_get_bytes_per_sample(inputFormat),
+                                      frame->ch_layout.nb_channels, frame->sample_rate};
+    const AudioFormatFacts outputFacts{lib::avutil.av_get_bytes_per_sample(enc->sample_fmt),
+                                       enc->ch_layout.nb_channels, outputRate};
+    const int codedBits = lib::avcodec.av_get_bits_per_sample(enc->codec_id);
+    const int64_t inputBytes = static_cast<int64_t>(frame->nb_samples) *
+                               std::max(inputFacts.sampleBytes, 1) *
+                               std::max(inputFacts.channels, 1);
+    auto checkSizes = [&](int64_t bytes) {
+        if (ComputeAudioBufferSizes(bytes, inputFacts, outputFacts, enc->frame_size, codedBits)
+                .tooLarge()) {
+            fail("Buffer sizes too large in do_audio_out");
+        }
+    };
+    checkSizes(inputBytes);
+
     const double syncInputSeconds =
         static_cast<double>(ist.ptsUs - m_run.startTimeUs) / AV_TIME_BASE;
     const int64_t queued = lib::avutil.av_audio_fifo_size(ost.fifo.get());
@@ -125,37 +182,54 @@ void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame*
         ost.syncStarted = true;
         const double delta = syncInputSeconds * outputRate - static_cast<double>(ost.syncOpts) -
                              static_cast<double>(queued);
-        if (std::fabs(delta) > 50) {
-            if (!ist.isStart && std::fabs(delta) <= outputRate * m_run.audioDriftThresholdSeconds) {
-                if (m_run.audioSyncMethod >= 2) {
-                    const int compensation = std::clamp(
-                        static_cast<int>(delta), -m_run.audioSyncMethod, m_run.audioSyncMethod);
-                    if (m_run.verbosity > 2) {
-                        log(6, FormatText("compensating audio timestamp drift:%f "
-                                          "compensation:%d in:%d",
-                                          delta, compensation, outputRate));
-                    }
-                    lib::swresample.swr_set_compensation(ost.resampler.get(), compensation,
-                                                         outputRate);
-                }
-            } else if (delta < 0) {
-                dropSamples = static_cast<int64_t>(-delta);
+        const AudioSyncStep step = DecideAudioSync(m_run.audioSyncMethod, delta, ist.isStart,
+                                                   outputRate, m_run.audioDriftThresholdSeconds);
+        switch (step.action) {
+            case AudioSyncAction::Compensate:
                 if (m_run.verbosity > 2) {
-                    log(6, FormatText("discarding %d audio samples", static_cast<int>(-delta)));
+                    log(6, FormatText("compensating audio timestamp drift:%f compensation:%d "
+                                      "in:%d",
+                                      delta, step.compensation, outputRate));
                 }
-            } else {
-                silenceSamples = static_cast<int64_t>(delta);
+                if (lib::swresample.swr_set_compensation(ost.resampler.get(), step.compensation,
+                                                         outputRate) < 0) {
+                    fail("Can not compensate audio timestamp drift");
+                }
+                break;
+            case AudioSyncAction::Drop:
+                dropSamples = step.samples;
                 if (m_run.verbosity > 2) {
-                    log(6,
-                        FormatText("adding %d audio samples of silence", static_cast<int>(delta)));
+                    log(6, FormatText("discarding %lld audio samples",
+                                      static_cast<long long>(step.samples)));
                 }
+                break;
+            case AudioSyncAction::InsertSilence: {
+                // The buffers must hold the gap as well (in input bytes, as the decoder gave).
+                const double gapInput = std::trunc(static_cast<double>(step.samples) *
+                                                   inputFacts.sampleRate / outputRate);
+                checkSizes(inputBytes + static_cast<int64_t>(std::min(gapInput, 1e15)) *
+                                            std::max(inputFacts.channels, 1) * 2);
+                silenceSamples = step.samples;
+                if (m_run.verbosity > 2) {
+                    log(6, FormatText("adding %lld audio samples of silence",
+                                      static_cast<long long>(step.samples)));
+                }
+                break;
             }
+            case AudioSyncAction::None:
+                break;
         }
         ist.isStart = false;
-    } else if (!ost.syncStarted) {
-        // The first samples start at the input's time; from then on samples are counted.
+    } else {
+        // Without sync the output follows the input's time stamps: the position is where the
+        // input says this frame starts, less what still waits in the FIFO and the resampler.
+        // It never moves back, which would give the muxer overlapping packets.
+        const int64_t delay =
+            ost.resampler ? lib::swresample.swr_get_delay(ost.resampler.get(), outputRate) : 0;
+        const int64_t position = std::llrint(syncInputSeconds * outputRate) - queued - delay;
+        ost.syncOpts =
+            ost.syncStarted ? std::max(ost.syncOpts, position) : std::max<int64_t>(0, position);
         ost.syncStarted = true;
-        ost.syncOpts = std::max<int64_t>(0, std::llrint(syncInputSeconds * outputRate));
     }
     if (syncInputSeconds < 0) {
         // The part of the frame before the start is cut off.
@@ -163,18 +237,7 @@ void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame*
     }
 
     if (silenceSamples > 0) {
-        FramePtr silence = makeFrame();
-        silence->nb_samples = static_cast<int>(silenceSamples);
-        silence->format = enc->sample_fmt;
-        silence->sample_rate = outputRate;
-        lib::avutil.av_channel_layout_copy(&silence->ch_layout, &enc->ch_layout);
-        if (lib::avutil.av_frame_get_buffer(silence.get(), 0) < 0) {
-            fail("Out of memory in do_audio_out");
-        }
-        lib::avutil.av_samples_set_silence(silence->extended_data, 0, silence->nb_samples,
-                                           enc->ch_layout.nb_channels, enc->sample_fmt);
-        lib::avutil.av_audio_fifo_write(
-            ost.fifo.get(), reinterpret_cast<void**>(silence->extended_data), silence->nb_samples);
+        insertSilence(ost, silenceSamples);
     }
 
     const int capacity =
@@ -201,7 +264,8 @@ void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame*
         log(3, text);
         return;
     }
-    int skip = static_cast<int>(std::min<int64_t>(dropSamples, count));
+    // Dropping more than this buffer holds leaves nothing; the next buffer measures again.
+    const int skip = static_cast<int>(std::min<int64_t>(dropSamples, count));
     if (count - skip > 0) {
         void* planes[AV_NUM_DATA_POINTERS] = {};
         const bool planar = lib::avutil.av_sample_fmt_is_planar(enc->sample_fmt) != 0;

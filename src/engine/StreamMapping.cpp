@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "engine/SubtitleHeader.h"
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
 #include "engine/TranscoderException.h"
@@ -344,15 +345,16 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
             enc->time_base = AVRational{1, 1000};
         }
         // Text subtitle encoders take the styles of the source.
-        const AVCodecParameters* source = ist.stream->codecpar;
-        if (source->extradata_size > 0 && enc->subtitle_header == nullptr) {
-            enc->subtitle_header =
-                static_cast<uint8_t*>(lib::avutil.av_mallocz(source->extradata_size + 1));
+        const std::string header = enc->subtitle_header == nullptr
+                                       ? SubtitleSourceHeader(ist.stream->codecpar, ist.decoder)
+                                       : std::string();
+        if (!header.empty()) {
+            enc->subtitle_header = static_cast<uint8_t*>(lib::avutil.av_mallocz(header.size() + 1));
             if (enc->subtitle_header == nullptr) {
                 fail("av_mallocz fail");
             }
-            std::copy_n(source->extradata, source->extradata_size, enc->subtitle_header);
-            enc->subtitle_header_size = source->extradata_size;
+            std::copy(header.begin(), header.end(), enc->subtitle_header);
+            enc->subtitle_header_size = static_cast<int>(header.size());
         }
     } else {
         fail("invalid codec_type of output stream");
@@ -415,13 +417,29 @@ void TranscodeSession::openEncoders(EngineSettings& settings) {
     }
     // Bitstream filters see the parameters the stream finally carries.
     for (OutputStream& ost : m_outputStreams) {
-        for (const std::string& name : ost.bitstreamFilterNames) {
+        for (const std::string& entry : ost.bitstreamFilterNames) {
+            // "name" or "name=key=value:key=value".
+            const size_t split = entry.find('=');
+            const std::string name = entry.substr(0, split);
+            const std::string arguments = split == std::string::npos ? "" : entry.substr(split + 1);
             const AVBitStreamFilter* filter = lib::avcodec.av_bsf_get_by_name(name.c_str());
             AVBSFContext* context = nullptr;
             if (filter == nullptr || lib::avcodec.av_bsf_alloc(filter, &context) < 0) {
                 fail(FormatText("Unknown bitstream filter %s", name.c_str()));
             }
             BitstreamFilterPtr owned(context);
+            if (!arguments.empty()) {
+                const int set = context->priv_data == nullptr
+                                    ? AVERROR(EINVAL)
+                                    : lib::avutil.av_set_options_string(
+                                          context->priv_data, arguments.c_str(), "=", ":");
+                if (set < 0) {
+                    fail(FormatText(
+                        "%s failed for stream %d, codec %s: %s", name.c_str(), ost.index,
+                        ost.encoder != nullptr && !ost.streamCopy ? ost.encoder->name : "copy",
+                        LibraryErrorText(set).c_str()));
+                }
+            }
             const AVCodecParameters* parameters = ost.bitstreamFilters.empty()
                                                       ? ost.stream->codecpar
                                                       : ost.bitstreamFilters.back()->par_out;
@@ -429,9 +447,10 @@ void TranscodeSession::openEncoders(EngineSettings& settings) {
             context->time_base_in = ost.stream->time_base;
             const int result = lib::avcodec.av_bsf_init(context);
             if (result < 0) {
-                fail(FormatText("%s failed for stream %d, codec %s: %s", name.c_str(), ost.index,
-                                ost.encoder != nullptr ? ost.encoder->name : "copy",
-                                LibraryErrorText(result).c_str()));
+                fail(FormatText(
+                    "%s failed for stream %d, codec %s: %s", name.c_str(), ost.index,
+                    ost.encoder != nullptr && !ost.streamCopy ? ost.encoder->name : "copy",
+                    LibraryErrorText(result).c_str()));
             }
             ost.bitstreamFilters.push_back(std::move(owned));
         }
@@ -457,6 +476,9 @@ void TranscodeSession::openPassLog(OutputStream& ost, const EngineSettings& sett
         name.resize(1023);
     }
     AVCodecContext* enc = ost.encoderContext.get();
+    // Encoders that keep a statistics file of their own (libx264) use the same name; the
+    // others have no such option and ignore this.
+    lib::avutil.av_opt_set(enc, "stats", name.c_str(), AV_OPT_SEARCH_CHILDREN);
     if (enc->flags & AV_CODEC_FLAG_PASS1) {
         ost.passLog.reset(std::fopen(name.c_str(), "wb"));
         if (!ost.passLog) {

@@ -60,6 +60,8 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     m_run.topFieldFirst = settings.topFieldFirst;
     m_run.sameQuality = settings.sameQuality;
     m_run.scalerFlags = m_generic.scalerFlags();
+    m_run.statisticsFileName = settings.statisticsFileName;
+    m_run.qpHistogram = settings.qpHistogram;
     m_hasFrameHooks = !settings.frameHooks.empty();
     m_frameHooks.ReleaseHooks();
     for (const FrameHookCommand& command : settings.frameHooks) {
@@ -285,12 +287,8 @@ bool TranscodeSession::outputPacket(InputStream& ist, int istIndex, const AVPack
     if (ist.decodingNeeded && ist.decoderOpen) {
         AVCodecContext* dec = ist.decoderContext.get();
         if (dec->codec_type == AVMEDIA_TYPE_SUBTITLE) {
-            if (packet != nullptr) {
-                for (OutputStream& ost : m_outputStreams) {
-                    if (ost.sourceIndex == istIndex && ost.encodingNeeded) {
-                        subtitleOutput(ost, ist, packet);
-                    }
-                }
+            if (packet != nullptr && !decodeSubtitle(ist, istIndex, packet)) {
+                ok = false;
             }
         } else {
             int result = lib::avcodec.avcodec_send_packet(dec, packet);
@@ -449,6 +447,7 @@ void TranscodeSession::encodeAndWrite(OutputStream& ost, AVFrame* frame) {
         }
         if (ost.type == AVMEDIA_TYPE_VIDEO) {
             videoBytes += packet->size;
+            noteVideoPacket(ost, packet);
             size_t sideSize = 0;
             const uint8_t* stats =
                 lib::avcodec.av_packet_get_side_data(packet, AV_PKT_DATA_QUALITY_STATS, &sideSize);
@@ -469,7 +468,12 @@ void TranscodeSession::encodeAndWrite(OutputStream& ost, AVFrame* frame) {
 }
 
 void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
-    packet->stream_index = ost.index;
+    if (packet == nullptr && ost.bitstreamFilters.empty()) {
+        return;  // the end of a stream without filters: nothing held back
+    }
+    if (packet != nullptr) {
+        packet->stream_index = ost.index;
+    }
     AVFormatContext* context = m_outputs[ost.fileIndex].context;
     auto mux = [&](AVPacket* ready) {
         int64_t end = ready->pts != AV_NOPTS_VALUE ? ready->pts : ready->dts;
@@ -488,8 +492,13 @@ void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
         return;
     }
     // Through every bitstream filter in order; a filter may hold packets back or split them.
+    // A null entry is the end of the stream: each filter gives what it held back.
     std::vector<PacketPtr> pending;
-    pending.push_back(PacketPtr(lib::avcodec.av_packet_clone(packet)));
+    pending.push_back(
+        PacketPtr(packet != nullptr ? lib::avcodec.av_packet_clone(packet) : nullptr));
+    if (packet != nullptr && !pending.front()) {
+        fail("av_mallocz fail");
+    }
     for (size_t level = 0; level < ost.bitstreamFilters.size(); ++level) {
         AVBSFContext* filter = ost.bitstreamFilters[level].get();
         std::vector<PacketPtr> next;
@@ -513,35 +522,71 @@ void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
                 log(3, text);
             }
         }
+        if (packet == nullptr) {
+            next.push_back(PacketPtr());
+        }
         pending = std::move(next);
     }
     for (PacketPtr& item : pending) {
+        if (!item) {
+            continue;
+        }
         item->stream_index = ost.index;
         mux(item.get());
     }
 }
 
-void TranscodeSession::subtitleOutput(OutputStream& ost, InputStream& ist, const AVPacket* packet) {
-    AVSubtitle subtitle{};
+bool TranscodeSession::decodeSubtitle(InputStream& ist, int istIndex, const AVPacket* packet) {
+    // Frees the decoded subtitle on every way out.
+    struct DecodedSubtitle {
+        AVSubtitle value{};
+        ~DecodedSubtitle() { lib::avcodec.avsubtitle_free(&value); }
+    } decoded;
+    AVSubtitle& subtitle = decoded.value;
     int gotSubtitle = 0;
     AVPacket* input = const_cast<AVPacket*>(packet);
     if (lib::avcodec.avcodec_decode_subtitle2(ist.decoderContext.get(), &subtitle, &gotSubtitle,
                                               input) < 0) {
         ++ist.decodeErrors;
-        return;
+        return false;
     }
     if (!gotSubtitle) {
-        return;
+        return true;
     }
     ++ist.framesDecoded;
     if (packet->pts == AV_NOPTS_VALUE) {
-        lib::avcodec.avsubtitle_free(&subtitle);
         if (m_run.exitOnError) {
             fail("Subtitle packets must have a pts");
         }
         log(3, "Subtitle packets must have a pts");
-        return;
+        return true;
     }
+    if (m_run.startTimeUs != 0 && lib::avutil.av_rescale_q(packet->pts, ist.stream->time_base,
+                                                           AV_TIME_BASE_Q) < m_run.startTimeUs) {
+        return true;  // before the output's start
+    }
+    for (OutputStream& ost : m_outputStreams) {
+        if (ost.sourceIndex == istIndex && ost.encodingNeeded) {
+            subtitleOutput(ost, ist, packet, subtitle);
+        }
+    }
+    return true;
+}
+
+void TranscodeSession::subtitleOutput(OutputStream& ost, InputStream& ist, const AVPacket* packet,
+                                      AVSubtitle& subtitle) {
+    // The timing and the rectangles are changed for encoding; every output gets them as decoded,
+    // and the rectangles must be all there again when the subtitle is freed.
+    struct Restore {
+        AVSubtitle& subtitle;
+        const AVSubtitle saved;
+        ~Restore() {
+            subtitle.pts = saved.pts;
+            subtitle.start_display_time = saved.start_display_time;
+            subtitle.end_display_time = saved.end_display_time;
+            subtitle.num_rects = saved.num_rects;
+        }
+    } restore{subtitle, subtitle};
     if (ost.subtitleBuffer.empty()) {
         ost.subtitleBuffer.resize(1048576);
     }
@@ -560,12 +605,10 @@ void TranscodeSession::subtitleOutput(OutputStream& ost, InputStream& ist, const
         const int size = lib::avcodec.avcodec_encode_subtitle(
             enc, ost.subtitleBuffer.data(), static_cast<int>(ost.subtitleBuffer.size()), &subtitle);
         if (size < 0) {
-            lib::avcodec.avsubtitle_free(&subtitle);
             fail("Subtitle encoding failed");
         }
         AVPacket* out = ost.packet.get();
         if (lib::avcodec.av_new_packet(out, size) < 0) {
-            lib::avcodec.avsubtitle_free(&subtitle);
             fail("av_mallocz fail");
         }
         std::copy_n(ost.subtitleBuffer.data(), size, out->data);
@@ -573,14 +616,17 @@ void TranscodeSession::subtitleOutput(OutputStream& ost, InputStream& ist, const
         out->duration = lib::avutil.av_rescale_q(subtitle.end_display_time, AVRational{1, 1000},
                                                  ost.stream->time_base);
         if (enc->codec_id == AV_CODEC_ID_DVB_SUBTITLE) {
-            out->pts += 90 * (pass == 0 ? subtitle.start_display_time : subtitle.end_display_time);
+            // The display times are in milliseconds; the clearing packet comes at the end.
+            const uint32_t shownMs =
+                pass == 0 ? subtitle.start_display_time : subtitle.end_display_time;
+            out->pts +=
+                lib::avutil.av_rescale_q(shownMs, AVRational{1, 1000}, ost.stream->time_base);
         }
         out->dts = out->pts;
         writePacket(ost, out);
         lib::avcodec.av_packet_unref(out);
         ++ost.frameCount;
     }
-    lib::avcodec.avsubtitle_free(&subtitle);
 }
 
 void TranscodeSession::flushAll() {
@@ -681,6 +727,11 @@ void TranscodeSession::writeTrailers() {
             continue;
         }
         file.trailerWritten = true;
+        for (OutputStream& ost : m_outputStreams) {
+            if (ost.fileIndex == static_cast<int>(o)) {
+                writePacket(ost, nullptr);  // what the bitstream filters still hold
+            }
+        }
         const int result = lib::avformat.av_write_trailer(file.context);
         if (result < 0) {
             fail(FormatText("Error writing trailer of output file '%s': %s", file.fileName.c_str(),
@@ -733,6 +784,7 @@ void TranscodeSession::printReport(bool isLast, int fileIndex) {
                 if (isLast) {
                     line += "L";
                 }
+                line += videoStatusExtras(ost, isLast);
             } else {
                 line += FormatText("q=%2.1f ", quality);
             }
@@ -740,6 +792,9 @@ void TranscodeSession::printReport(bool isLast, int fileIndex) {
         if (ost.outputTimeSec > 0 && ost.outputTimeSec < time) {
             time = ost.outputTimeSec;
         }
+    }
+    if (time >= 1e10) {
+        time = 0.0;  // nothing written yet: no time reached, not 10^10 seconds
     }
     if (time < 0.01) {
         time = 0.01;
@@ -826,6 +881,7 @@ void TranscodeSession::close() {
     m_tablesBuilt = false;
     m_frameHooks.ReleaseHooks();
     m_previewer.reset();
+    m_statisticsFile.reset();
     m_hookConverter.ConverterReset();
     m_previewConverter.ConverterReset();
 }

@@ -50,7 +50,35 @@ struct RunOptions {
     int topFieldFirst = -1;
     bool sameQuality = false;
     int scalerFlags = 4;
+    std::string statisticsFileName;  // "vstats"; empty = none
+    bool qpHistogram = false;
 };
+
+// What an encoder tells about one coded picture (the packet's quality side data).
+struct VideoPacketStats {
+    bool known = false;
+    int quality = 0;  // lambda units
+    int pictureType = 0;
+    int errorCount = 0;
+    std::array<uint64_t, 4> errors{};  // summed squared differences per plane
+};
+// Reads the quality side data; unknown (known false) when absent or short.
+VideoPacketStats ParseQualityStats(const uint8_t* data, size_t size);
+
+// One line of the statistics file.
+struct VideoStatisticsInput {
+    int64_t frameNumber = 0;
+    int quality = 0;
+    bool withPsnr = false;
+    uint64_t lumaError = 0;
+    int width = 0, height = 0;
+    int frameSize = 0;
+    int64_t syncPosition = 0;
+    double timeBaseSeconds = 0.0;
+    int64_t videoBytes = 0;
+    int pictureType = 0;
+};
+std::string VideoStatisticsLine(const VideoStatisticsInput& in);
 
 struct InputFile {
     InputFormatPtr context;
@@ -125,6 +153,11 @@ struct OutputStream {
     int expectedFormat = -1;
     int firstWidth = 0, firstHeight = 0;
     bool variableFrameRate = false;
+    VideoPacketStats lastStats;             // of the last coded picture
+    std::array<uint64_t, 4> errorSums{};    // "psnr": summed over the run
+    int64_t statsFrames = 0;                // coded pictures with quality data
+    int64_t statsLines = 0;                 // statistics-file lines written
+    std::array<int64_t, 32> qpHistogram{};  // "qphist"
 
     // audio
     ResamplerPtr resampler;
@@ -236,6 +269,11 @@ private:
     void scaleFrame(OutputStream& ost, InputStream& ist, AVFrame* frame);
     void flushVideoFilters(OutputStream& ost);
 
+    // VideoStatistics.cpp: one coded picture (statistics file, PSNR sums, quantizer histogram),
+    // and the PSNR and histogram text of the status line.
+    void noteVideoPacket(OutputStream& ost, const AVPacket* packet);
+    std::string videoStatusExtras(const OutputStream& ost, bool isLast) const;
+
     // AudioPath.cpp
     void applyVolume(AVFrame* frame) const;
 
@@ -245,10 +283,16 @@ private:
     void audioOutput(OutputStream& ost, InputStream& ist, AVFrame* frame);
     void ensureResampler(OutputStream& ost, const AVFrame* frame);
     void drainAudioFifo(OutputStream& ost, bool flush);
+    // Puts that many samples of silence into the FIFO, encoding whole frames as they fill.
+    void insertSilence(OutputStream& ost, int64_t samples);
     void flushAudio(OutputStream& ost);
 
     // SubtitlePath (in TranscodeLoop.cpp)
-    void subtitleOutput(OutputStream& ost, InputStream& ist, const AVPacket* packet);
+    // Decodes a subtitle packet once and encodes it for every output it feeds; false when it
+    // failed to decode.
+    bool decodeSubtitle(InputStream& ist, int istIndex, const AVPacket* packet);
+    void subtitleOutput(OutputStream& ost, InputStream& ist, const AVPacket* packet,
+                        AVSubtitle& subtitle);
 
     // Shared by the paths (TranscodeLoop.cpp).
     // Sends a frame (null: drain) to the encoder and writes every packet it gives back.
@@ -281,6 +325,10 @@ private:
     PictureConverter m_previewConverter;
     std::unique_ptr<TPreviewer> m_previewer;
     int64_t m_lastPreviewUs = 0;
+
+    // Statistics file ("vstats"), opened on first use; task's thread only.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_statisticsFile{nullptr, &std::fclose};
+    bool m_statisticsOpenFailed = false;
 };
 
 // Texts shared by the engine files.

@@ -5,6 +5,8 @@
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
 #include "engine/TranscoderException.h"
+#include "engine/VideoSync.h"
+#include "medialib/Bitmap.h"
 
 namespace velmora {
 
@@ -95,6 +97,16 @@ void TranscodeSession::preprocessFrame(AVFrame* frame, int64_t ptsUs) {
             m_owner.onCustomHook(m_owner, hook);
         } catch (const std::exception& error) {
             log(3, std::string("Error occurs OnCustomHook: ") + error.what());
+            hook.update = false;
+        } catch (...) {
+            log(3, "Error occurs OnCustomHook: unknown exception");
+            hook.update = false;
+        }
+        // A handler that resized the bitmap would have the copy back run past the picture.
+        const Bitmap& drawn = m_hookConverter.bitmap();
+        if (hook.update && (drawn.width() != frame->width || drawn.height() != frame->height)) {
+            log(3, FormatText("Error occurs OnCustomHook: the bitmap was resized to %dx%d",
+                              drawn.width(), drawn.height()));
             hook.update = false;
         }
         if (hook.update && !m_hookConverter.BitmapToPicture(frame->data, frame->linesize, format)) {
@@ -284,6 +296,8 @@ void TranscodeSession::videoOutput(OutputStream& ost, InputStream& ist, AVFrame*
         log(0, FormatText("Input Stream #%d.%d frame size changed to %dx%d, %s", ist.fileIndex,
                           ist.streamIndex, frame->width, frame->height,
                           formatName != nullptr ? formatName : "none"));
+        // Pictures the old graph still holds (a deinterlacer keeps one) go out first.
+        flushVideoFilters(ost);
         ost.filterSource = ost.filterSink = nullptr;
         buildFilterGraph(ost, frame->width, frame->height, frame->format,
                          frame->sample_aspect_ratio);
@@ -400,21 +414,10 @@ void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, in
     AVCodecContext* enc = ost.encoderContext.get();
     const double syncInputPts =
         static_cast<double>(ptsUs - m_run.startTimeUs) / AV_TIME_BASE / av_q2d(enc->time_base);
-    int64_t frames = 1;
+    int64_t frames =
+        VideoSyncStep(m_run.videoSyncMethod, ost.variableFrameRate, syncInputPts, ost.syncOpts)
+            .frames;
     if (m_run.videoSyncMethod != 0) {
-        const double delta = syncInputPts - static_cast<double>(ost.syncOpts);
-        if (delta < -1.1) {
-            frames = 0;
-        } else if (m_run.videoSyncMethod == 2 ||
-                   (m_run.videoSyncMethod < 0 && ost.variableFrameRate)) {
-            if (delta <= -0.6) {
-                frames = 0;
-            } else if (delta > 0.6) {
-                ost.syncOpts = std::llrint(syncInputPts);
-            }
-        } else if (delta > 1.1) {
-            frames = std::llrint(delta);
-        }
         if (frames == 0) {
             ++framesDropped;
             dupDropChanged = true;
@@ -428,8 +431,6 @@ void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, in
                 log(6, FormatText("*** %d dup!", static_cast<int>(frames - 1)));
             }
         }
-    } else {
-        ost.syncOpts = std::llrint(syncInputPts);
     }
     frames = std::min<int64_t>(frames, m_run.maxFrames[AVMEDIA_TYPE_VIDEO] - ost.frameCount);
     if (frames <= 0) {
@@ -442,7 +443,9 @@ void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, in
         }
         output->pts = ost.syncOpts;
         output->pict_type = AV_PICTURE_TYPE_NONE;
-        output->quality = enc->global_quality;
+        // "sameq": the quality the decoder reported for the picture, where it reports one.
+        output->quality =
+            m_run.sameQuality && picture->quality > 0 ? picture->quality : enc->global_quality;
         if (m_run.topFieldFirst != -1) {
             output->top_field_first = m_run.topFieldFirst;
         }

@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_AVCODEC_FUNCTIONS(X) \
     X(av_bsf_alloc) \
     X(av_bsf_free) \

@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_AVDEVICE_FUNCTIONS(X) \
     X(avdevice_version) \
     /* end of list */

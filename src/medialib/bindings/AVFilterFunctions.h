@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_AVFILTER_FUNCTIONS(X) \
     X(av_buffersink_get_format) \
     X(av_buffersink_get_frame) \

@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_AVFORMAT_FUNCTIONS(X) \
     X(av_codec_get_id) \
     X(av_codec_get_tag) \

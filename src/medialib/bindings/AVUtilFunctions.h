@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_AVUTIL_FUNCTIONS(X) \
     X(av_add_q) \
     X(av_audio_fifo_alloc) \
@@ -92,6 +94,7 @@
     X(av_samples_copy) \
     X(av_samples_get_buffer_size) \
     X(av_samples_set_silence) \
+    X(av_set_options_string) \
     X(av_strdup) \
     X(av_strerror) \
     X(av_strlcpy) \

@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_CRUNTIME_FUNCTIONS(X) \
     X(fclose) \
     X(fflush) \

@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_SWRESAMPLE_FUNCTIONS(X) \
     X(swr_alloc_set_opts2) \
     X(swr_convert) \

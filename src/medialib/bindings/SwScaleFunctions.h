@@ -3,6 +3,8 @@
 // every line, the last included, ends with a backslash.
 #pragma once
 
+// clang-format off
+
 #define VELMORA_SWSCALE_FUNCTIONS(X) \
     X(sws_alloc_context) \
     X(sws_freeContext) \

@@ -1,0 +1,46 @@
+// The number work of the audio road, kept apart from the media objects so it can be checked on
+// its own: what the sync step does with a measured drift, and how large the road's buffers for
+// one decoded buffer must be.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+enum class AudioSyncAction { None, Compensate, Drop, InsertSilence };
+
+struct AudioSyncStep {
+    AudioSyncAction action = AudioSyncAction::None;
+    int64_t samples = 0;   // Drop, InsertSilence: output samples
+    int compensation = 0;  // Compensate: samples the resampler spreads over one second
+};
+
+// What the sync step does with a drift of deltaSamples output samples (positive: the input is
+// ahead of what was written). method: the "async" setting (0 = off). firstPacket: the input
+// stream has not been through the sync step before. Drifts of at most 50 samples are ignored;
+// later drifts within the threshold are compensated by the resampler (method 2 and above), at
+// most method samples per second; anything else is corrected by dropping or inserting samples.
+AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket, int outputRate,
+                              double thresholdSeconds);
+
+struct AudioFormatFacts {
+    int sampleBytes = 2;  // bytes per sample of one channel
+    int channels = 2;
+    int sampleRate = 44100;
+};
+
+struct AudioBufferSizes {
+    int64_t workBytes = 0;    // resampled or converted samples
+    int64_t outputBytes = 0;  // one coded packet
+    // Either size beyond what one buffer may hold: the step fails.
+    bool tooLarge() const;
+};
+
+// The buffers a decoded buffer of inputBytes needs on its way to the encoder: room for the
+// resampled samples with a generous margin (at least one encoder frame), and for the coded
+// packet (codedBits: bits per coded sample when the codec has a fixed size, else 0).
+AudioBufferSizes ComputeAudioBufferSizes(int64_t inputBytes, const AudioFormatFacts& input,
+                                         const AudioFormatFacts& output, int frameSize,
+                                         int codedBits);
+
+}  // namespace velmora

@@ -1,0 +1,24 @@
+// Frame-rate synchronisation of one video output: how many times a picture goes out (0: it is
+// dropped, above 1: it is duplicated) given its time and the output's next frame position.
+//
+// Pure arithmetic, no state of its own; the caller owns the position and the counters.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+struct VideoSyncResult {
+    int64_t frames = 1;          // times the picture is written
+    bool positionMoved = false;  // the sync position jumped to the picture's time
+};
+
+// method: 0 passthrough (the position follows the picture), 1 constant rate (drop and
+// duplicate), 2 variable rate (drop only, the position jumps over gaps), negative: automatic,
+// which acts as 2 when the output format allows a variable frame rate and as 1 otherwise.
+// inputPts: the picture's time in encoder time-base units; position: the output's next frame
+// number in the same units, moved when the method says so.
+VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
+                              int64_t& position);
+
+}  // namespace velmora
