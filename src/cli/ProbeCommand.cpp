@@ -37,22 +37,29 @@ nlohmann::json fileRecord(TMediaProbe& probe) {
             {"genre", info.Genre}};
 }
 
-nlohmann::json audioRecord(TMediaProbe& probe) {
-    TAudioStreamInfo info;
-    if (probe.FirstAudioStream() < 0 || !probe.GetAudioStreamInfo(-1, info)) {
-        return nullptr;
-    }
-    return {{"stream", probe.FirstAudioStream()},
+// The fields every stream record has.
+template <typename StreamInfo>
+nlohmann::json streamFields(int stream, const StreamInfo& info) {
+    return {{"stream", stream},
             {"language", info.Language},
             {"codec", info.Codec},
             {"start_time", info.StartTime},
             {"start_time_us", info.StartTimeUs},
             {"duration", info.Duration},
             {"duration_us", info.DurationUs},
-            {"bit_rate", info.BitRate},
-            {"channels", info.Channels},
-            {"sample_rate", info.SampleRate},
-            {"sample_format", info.SampleFormat}};
+            {"bit_rate", info.BitRate}};
+}
+
+nlohmann::json audioRecord(TMediaProbe& probe) {
+    TAudioStreamInfo info;
+    if (probe.FirstAudioStream() < 0 || !probe.GetAudioStreamInfo(-1, info)) {
+        return nullptr;
+    }
+    nlohmann::json record = streamFields(probe.FirstAudioStream(), info);
+    record.update({{"channels", info.Channels},
+                   {"sample_rate", info.SampleRate},
+                   {"sample_format", info.SampleFormat}});
+    return record;
 }
 
 nlohmann::json videoRecord(TMediaProbe& probe) {
@@ -60,20 +67,14 @@ nlohmann::json videoRecord(TMediaProbe& probe) {
     if (probe.FirstVideoStream() < 0 || !probe.GetVideoStreamInfo(-1, info)) {
         return nullptr;
     }
-    return {{"stream", probe.FirstVideoStream()},
-            {"language", info.Language},
-            {"codec", info.Codec},
-            {"start_time", info.StartTime},
-            {"start_time_us", info.StartTimeUs},
-            {"duration", info.Duration},
-            {"duration_us", info.DurationUs},
-            {"bit_rate", info.BitRate},
-            {"width", info.Width},
-            {"height", info.Height},
-            {"display_aspect", info.DisplayAspect},
-            {"pixel_format", info.PixelFormat},
-            {"frame_rate_num", info.FrameRateNum},
-            {"frame_rate_den", info.FrameRateDen}};
+    nlohmann::json record = streamFields(probe.FirstVideoStream(), info);
+    record.update({{"width", info.Width},
+                   {"height", info.Height},
+                   {"display_aspect", info.DisplayAspect},
+                   {"pixel_format", info.PixelFormat},
+                   {"frame_rate_num", info.FrameRateNum},
+                   {"frame_rate_den", info.FrameRateDen}});
+    return record;
 }
 
 // The description ends every line with CR LF; a terminal wants LF.
