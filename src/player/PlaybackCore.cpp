@@ -87,7 +87,11 @@ void PlaybackCore::close() {
     m_videoQueue.abort();
     m_audioQueue.abort();
     m_subtitleQueue.abort();
+    // Taking each lock once orders the abort flag before any waiter's next check, so a thread
+    // between its check and its wait cannot miss the notification.
+    { std::lock_guard lock(m_pictureMutex); }
     m_pictureChanged.notify_all();
+    { std::lock_guard lock(m_subtitleMutex); }
     m_subtitleChanged.notify_all();
     if (m_refreshThread.joinable()) {
         m_refreshThread.join();
@@ -560,11 +564,25 @@ void PlaybackCore::togglePause() {
         std::lock_guard pictureLock(m_pictureMutex);
         std::lock_guard clockLock(m_clockMutex);
         const double t = now();
-        m_frameTimer += t + m_currentPtsDrift - m_currentPts;
-        if (m_readPauseResult.load() != AVERROR(ENOSYS)) {
-            m_currentPts = m_currentPtsDrift + t;
+        if (m_pictureShown) {
+            m_frameTimer += t + m_currentPtsDrift - m_currentPts;
+            if (m_readPauseResult.load() != AVERROR(ENOSYS)) {
+                m_currentPts = m_currentPtsDrift + t;
+            }
+            m_currentPtsDrift = m_currentPts - t;
+        } else if (t > m_frameTimer) {
+            // Nothing shown yet (opened paused and resumed before the event loop showed the
+            // first picture): the drift is still zero, so the arithmetic above would add the
+            // whole clock value to the frame timer and put every later picture hours ahead,
+            // stalling playback. Instead the timer and the pictures queued while paused move on
+            // by how far the timer fell behind, so the newest queued picture is due now and the
+            // spacing between pictures stays.
+            const double behind = t - m_frameTimer;
+            for (int i = 0; i < m_pictureSize; ++i) {
+                m_slots[(m_pictureRead + i) % kPictureSlots].targetTime += behind;
+            }
+            m_frameTimer = t;
         }
-        m_currentPtsDrift = m_currentPts - t;
     }
     m_paused = !wasPaused;
 }

@@ -41,7 +41,7 @@ struct SampleSpec {
     std::string videoFilter;    // extra filter text applied after the picture source
 };
 
-// Writes a clip as the spec describes to path, replacing any file there. Returns false with a
+// Writes a clip as the sample spec describes to path, replacing any file there. Returns false with a
 // message in *error (may be null) naming what failed: libraries not loaded, unknown encoder or
 // container, a codec the container refuses, an I/O error ... A partly written file is removed.
 // Output is bit-exact where the encoders allow it: the same spec gives the same bytes.
