@@ -22,9 +22,11 @@ if [[ "${BENCH_NO_BUILD:-0}" != 1 ]]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON \
         -DVELMORA_BUILD_TESTS=OFF >/dev/null
     cmake --build "$BUILD" -j2 --target velmora-bench-bare velmora-bench-engine \
-        velmora-bench-source >/dev/null
+        velmora-bench-source velmora-cli >/dev/null
 fi
 BIN="$BUILD/bin"
+# The same job through the command-line tool (its raw task command).
+cp "$ROOT/bench/cli-job.sh" "$BIN/velmora-bench-cli"
 
 if [[ -n "${BENCH_WORK:-}" ]]; then
     WORK="$BENCH_WORK"
@@ -65,15 +67,16 @@ for name in a b; do
     if [[ $name == a ]]; then args=("${CASE_A[@]}"); ext=avi; else args=("${CASE_B[@]}"); ext=mkv; fi
     : >"$WORK/bare-$name.txt"
     : >"$WORK/engine-$name.txt"
+    : >"$WORK/cli-$name.txt"
     for ((run = 1; run <= RUNS; ++run)); do
         # The order alternates so that neither side always runs on a warmer cache.
-        if ((run % 2)); then order=(bare engine); else order=(engine bare); fi
+        if ((run % 2)); then order=(bare engine cli); else order=(cli engine bare); fi
         for side in "${order[@]}"; do
             echo "case ($name) run $run: $side" >&2
             timed "velmora-bench-$side" "$WORK/$side-$name.$ext" "${args[@]}" >>"$WORK/$side-$name.txt"
         done
     done
-    for side in bare engine; do
+    for side in bare engine cli; do
         for column in 1 2 3; do
             RESULT[$side,$name,$column]="$(awk -v c=$column '{ print $c }' "$WORK/$side-$name.txt" | median)"
         done
@@ -99,5 +102,16 @@ for name in a b; do
         verdict = (wr <= 1.10 && cr <= 1.10 && rd <= 64) ? "within target" : "OUTSIDE target";
         printf "%-4s | %9.2f / %-10.2f | %9.2f / %-10.2f | %9.1f / %-10.1f | %.3fx, %.3fx, %+.1f MiB  %s\n",
             n, bw, ew, bc, ec, br / 1024, er / 1024, wr, cr, rd, verdict
+    }'
+done
+echo
+echo "The same jobs through velmora-cli task, against the bare program:"
+for name in a b; do
+    bw=${RESULT[bare,$name,1]} cw=${RESULT[cli,$name,1]}
+    bc=${RESULT[bare,$name,2]} cc=${RESULT[cli,$name,2]}
+    br=${RESULT[bare,$name,3]} cr=${RESULT[cli,$name,3]}
+    awk -v n="($name)" -v bw="$bw" -v cw="$cw" -v bc="$bc" -v cc="$cc" -v br="$br" -v cr="$cr" 'BEGIN {
+        printf "%-4s | wall %.2f / %.2f s (%.3fx) | CPU %.2f / %.2f s (%.3fx) | RSS %.1f / %.1f MiB (%+.1f)\n",
+            n, bw, cw, cw / bw, bc, cc, cc / bc, br / 1024, cr / 1024, (cr - br) / 1024
     }'
 done
