@@ -15,6 +15,7 @@
 #include "medialib/FrameHook.h"
 #include "medialib/LibraryBindings.h"
 #include "medialib/MediaLogger.h"
+#include "medialib/TextFormat.h"
 
 namespace velmora {
 
@@ -26,35 +27,8 @@ constexpr int kMaxFrameDimension = 16384;
 // Arguments of one frame-hook command line, the plug-in's file name included.
 constexpr int kMaxHookArguments = 254;
 
-std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string formatText(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) {
-        std::vsnprintf(text.data(), text.size() + 1, format, args);
-    }
-    va_end(args);
-    return text;
-}
-
 bool isBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 bool isDigit(char c) {
@@ -63,7 +37,7 @@ bool isDigit(char c) {
 
 [[noreturn]] void failInvalidValue(const std::string& name, const std::string& value) {
     throw TranscoderException(
-        formatText("Invalid value \"%s\" for option \"%s\"", value.c_str(), name.c_str()));
+        FormatText("Invalid value \"%s\" for option \"%s\"", value.c_str(), name.c_str()));
 }
 
 // Reads a non-negative decimal number at the front of text and removes it; false when there is
@@ -154,7 +128,7 @@ Handler codec(std::string EngineSettings::*codecName, bool EngineSettings::*stre
 Handler tag(std::uint32_t EngineSettings::*member, const char* kindText) {
     return [member, kindText](const OptionCall& call) {
         if (call.value.size() != 4) {
-            throw TranscoderException(formatText("%s tag parameter must be 4 chars", kindText));
+            throw TranscoderException(FormatText("%s tag parameter must be 4 chars", kindText));
         }
         std::uint32_t tagValue = 0;
         for (int i = 3; i >= 0; --i) {
@@ -289,7 +263,7 @@ void setInputTsScale(const OptionCall& call) {
         failInvalidValue(call.name, call.value);
     }
     if (index >= kMaxStreams) {
-        throw TranscoderException(formatText("stream index over MAX_STREAMS(%d)", kMaxStreams));
+        throw TranscoderException(FormatText("stream index over MAX_STREAMS(%d)", kMaxStreams));
     }
     rest.remove_prefix(1);
     double factor = 0.0;
@@ -329,7 +303,7 @@ void setFrameSize(const OptionCall& call) {
 
 // "aspect": "w:h" or a decimal number.
 void setAspect(const OptionCall& call) {
-    const std::string_view value = trimmed(call.value);
+    const std::string_view value = TrimmedView(call.value);
     double ratio = 0.0;
     const auto colon = value.find(':');
     if (colon != std::string_view::npos) {
@@ -362,7 +336,7 @@ void setPixelFormat(const OptionCall& call) {
             if (descriptor == nullptr) {
                 break;
             }
-            call.log(5, formatText("%-16s %d components, %d bits per pixel", descriptor->name,
+            call.log(5, FormatText("%-16s %d components, %d bits per pixel", descriptor->name,
                                    descriptor->nb_components,
                                    lib::avutil.av_get_bits_per_pixel(descriptor)));
         }
@@ -371,7 +345,7 @@ void setPixelFormat(const OptionCall& call) {
     const AVPixelFormat format = lib::avutil.av_get_pix_fmt(call.value.c_str());
     if (format == AV_PIX_FMT_NONE) {
         throw TranscoderException(
-            formatText("Unknown pixel format requested: %s", call.value.c_str()));
+            FormatText("Unknown pixel format requested: %s", call.value.c_str()));
     }
     call.settings.pixelFormat = format;
 }
@@ -399,7 +373,7 @@ void setQscale(const OptionCall& call) {
 }
 
 void setPass(const OptionCall& call) {
-    std::string_view value = trimmed(call.value);
+    std::string_view value = TrimmedView(call.value);
     int pass = 0;
     if (!takeNumber(value, pass) || !value.empty() || (pass != 1 && pass != 2)) {
         throw TranscoderException("pass number can be only 1 or 2");
@@ -419,7 +393,7 @@ void setStatisticsFile(const OptionCall& call) {
     localtime_r(&now, &local);
     char clock[16];
     std::strftime(clock, sizeof clock, "%H%M%S", &local);
-    call.settings.statisticsFileName = formatText("%svstats_%s.log", folder.c_str(), clock);
+    call.settings.statisticsFileName = FormatText("%svstats_%s.log", folder.c_str(), clock);
 }
 
 // "vhook": a plug-in command line, split at "|" when it has one, else at spaces.
@@ -456,14 +430,14 @@ void setStreamId(const OptionCall& call) {
     const auto colon = call.value.find(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == call.value.size()) {
         throw TranscoderException(
-            formatText("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
+            FormatText("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
                        call.value.c_str(), call.name.c_str()));
     }
-    std::string_view indexText = trimmed(std::string_view(call.value).substr(0, colon));
+    std::string_view indexText = TrimmedView(std::string_view(call.value).substr(0, colon));
     int index = 0;
     if (!takeNumber(indexText, index) || !indexText.empty() || index >= kMaxStreams) {
         throw TranscoderException(
-            formatText("Invalid stream index \"%s\" for option \"%s\": must be 0 to %d",
+            FormatText("Invalid stream index \"%s\" for option \"%s\": must be 0 to %d",
                        call.value.substr(0, colon).c_str(), call.name.c_str(), kMaxStreams - 1));
     }
     call.settings.streamIds[static_cast<size_t>(index)] = static_cast<int>(
@@ -640,7 +614,7 @@ bool IsEngineOptionName(std::string_view name) {
 
 std::vector<OptionLine> SplitOptionText(std::string_view text) {
     static constexpr std::string_view kLineBreakMarker = "<CRLF>";
-    text = trimmed(text);
+    text = TrimmedView(text);
     std::vector<OptionLine> lines;
     size_t position = 0;
     while (position < text.size()) {
@@ -667,7 +641,7 @@ std::vector<OptionLine> SplitOptionText(std::string_view text) {
         position = next;
 
         const size_t equals = line.find('=');
-        const std::string_view name = trimmed(line.substr(0, equals));
+        const std::string_view name = TrimmedView(line.substr(0, equals));
         if (name.empty()) {
             continue;
         }
@@ -718,7 +692,7 @@ std::array<std::uint16_t, 64> ParseMatrix(const std::string& text) {
     std::array<std::uint16_t, 64> matrix{};
     const auto fail = [&text](int coefficient) {
         throw TranscoderException(
-            formatText("Syntax error in matrix \"%s\" at coeff %d", text.c_str(), coefficient));
+            FormatText("Syntax error in matrix \"%s\" at coeff %d", text.c_str(), coefficient));
     };
     std::string_view rest = text;
     for (int i = 0; i < 64; ++i) {
@@ -747,7 +721,7 @@ std::int64_t ParseTimeOption(const std::string& name, const std::string& value, 
     std::int64_t timeUs = 0;
     if (value.find('\0') != std::string::npos ||
         lib::avutil.av_parse_time(&timeUs, value.c_str(), isDuration ? 1 : 0) < 0) {
-        throw TranscoderException(formatText("Invalid %s specification for %s: %s",
+        throw TranscoderException(FormatText("Invalid %s specification for %s: %s",
                                              isDuration ? "duration" : "date", name.c_str(),
                                              value.c_str()));
     }
@@ -755,12 +729,12 @@ std::int64_t ParseTimeOption(const std::string& name, const std::string& value, 
 }
 
 std::optional<FrameSize> ParseFrameSize(std::string_view text) {
-    text = trimmed(text);
+    text = TrimmedView(text);
     // "W x H" or "W*H", optionally followed by a note after a space or "(".
     std::string_view rest = text;
     FrameSize size;
     if (takeNumber(rest, size.width)) {
-        rest = trimmed(rest);
+        rest = TrimmedView(rest);
         if (!rest.empty() && (rest.front() == 'x' || rest.front() == 'X' || rest.front() == '*')) {
             rest.remove_prefix(1);
             while (!rest.empty() && isBlank(rest.front())) {
@@ -791,7 +765,7 @@ std::optional<FrameSize> ParseFrameSize(std::string_view text) {
 }
 
 std::optional<AVRational> ParseFrameRate(std::string_view text) {
-    text = trimmed(text);
+    text = TrimmedView(text);
     if (text.empty() || text.size() > 64) {
         return std::nullopt;
     }
@@ -806,7 +780,7 @@ std::optional<AVRational> ParseFrameRate(std::string_view text) {
 
 std::int64_t ParseIntegerOption(const std::string& name, const std::string& value,
                                 std::int64_t minimum, std::int64_t maximum) {
-    std::string_view text = trimmed(value);
+    std::string_view text = TrimmedView(value);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }
@@ -820,7 +794,7 @@ std::int64_t ParseIntegerOption(const std::string& name, const std::string& valu
 }
 
 double ParseFloatOption(const std::string& name, const std::string& value) {
-    std::string_view text = trimmed(value);
+    std::string_view text = TrimmedView(value);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }

@@ -13,34 +13,11 @@
 #include "medialib/LibraryHandles.h"
 #include "medialib/MediaLogger.h"
 #include "medialib/MediaUtils.h"
+#include "medialib/TextFormat.h"
 
 namespace velmora {
 
 namespace {
-
-bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
 
 std::string quoted(const char* format, const std::string& a, const std::string& b = {},
                    const std::string& c = {}, const std::string& d = {}) {
@@ -200,26 +177,27 @@ void ApplyPreset(EngineSettings& settings, OptionActions& actions, const std::st
         return setEncoderOption(encoder.get(), key, pairValue);
     };
 
-    std::string_view rest = trimmed(*text);
+    std::string_view rest = TrimmedView(*text);
     while (!rest.empty()) {
         const size_t lineEnd = rest.find_first_of("\r\n");
         const std::string_view rawLine = rest.substr(0, lineEnd);
         rest = lineEnd == std::string_view::npos ? std::string_view() : rest.substr(lineEnd + 1);
-        const std::string_view line = trimmed(rawLine);
+        const std::string_view line = TrimmedView(rawLine);
         if (line.empty()) {
             continue;
         }
         const size_t equals = line.find('=');
-        const std::string key(equals == std::string_view::npos ? std::string_view()
-                                                               : trimmed(line.substr(0, equals)));
+        const std::string key(equals == std::string_view::npos
+                                  ? std::string_view()
+                                  : TrimmedView(line.substr(0, equals)));
         const std::string pairValue(equals == std::string_view::npos
                                         ? std::string_view()
-                                        : trimmed(line.substr(equals + 1)));
+                                        : TrimmedView(line.substr(equals + 1)));
         if (key.empty() || pairValue.empty()) {
             throw TranscoderException(
                 quoted("%s: Invalid syntax: \"%s\"", value, std::string(line)));
         }
-        const std::string lowerKey = lowerCase(key);
+        const std::string lowerKey = LowerCase(key);
         if (lowerKey == "vcodec" || lowerKey == "acodec" || lowerKey == "scodec") {
             *codecNameOf(settings, presetKind(lowerKey)) = pairValue;
             continue;
