@@ -60,9 +60,11 @@ std::string formatProgressLine(const std::string& label, const JobProgress& prog
                               speed);
         }
     }
+    // An audio-only job has no frame rate to show.
+    const std::string fps = progress.fps < 0 ? "   -" : std::to_string(progress.fps);
     char line[512];
-    std::snprintf(line, sizeof line, "%s %s %8.1fs  %4d fps  %5.2fx  ETA %s", label.c_str(),
-                  percent.c_str(), converted, std::max(progress.fps, 0), speed, eta.c_str());
+    std::snprintf(line, sizeof line, "%s %s %8.1fs  %4s fps  %5.2fx  ETA %s", label.c_str(),
+                  percent.c_str(), converted, fps.c_str(), speed, eta.c_str());
     return line;
 }
 

@@ -1,0 +1,78 @@
+#include "cli/ConversionReporter.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace velmora::cli {
+namespace {
+
+TEST(ProgressLineTest, ShowsPercentSecondsFpsSpeedAndRemainingTime) {
+    const struct {
+        JobProgress progress;
+        const char* expected;
+    } rows[] = {
+        // 5 of 10 s in 2.5 s: twice real time, 2.5 s to go.
+        {{0, 5'000'000, 10'000'000, 125, 50, 2.5},
+         "[1]  50%      5.0s    50 fps   2.00x  ETA 00:00:03"},
+        // Unknown total: no percent, no remaining time.
+        {{1, 1'000'000, -1, 25, 25, 1.0}, "[2]   ?%      1.0s    25 fps   1.00x  ETA --:--:--"},
+        // Audio only (fps -1); the output may run past the expected total.
+        {{2, 12'000'000, 10'000'000, -1, -1, 4.0},
+         "[3] 100%     12.0s     - fps   3.00x  ETA --:--:--"},
+        // Nothing elapsed yet: no speed.
+        {{0, 0, 10'000'000, 0, 0, 0.0}, "[1]   0%      0.0s     0 fps   0.00x  ETA --:--:--"},
+    };
+    for (const auto& row : rows) {
+        const std::string label = "[" + std::to_string(row.progress.job + 1) + "]";
+        EXPECT_EQ(formatProgressLine(label, row.progress), row.expected);
+    }
+}
+
+TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
+    std::ostringstream out;
+    const auto reporter = makeJsonReporter(out);
+    reporter->added(0, "in.mkv", "out.avi");
+    reporter->progress({0, 5'000'000, 10'000'000, 10, 25, 1.0});
+    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1};
+    reporter->finished(failed);
+    reporter->allDone({failed});
+
+    std::istringstream lines(out.str());
+    std::vector<nlohmann::json> events;
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0]["event"], "added");
+    EXPECT_EQ(events[0]["job"], 1);
+    EXPECT_EQ(events[1]["event"], "progress");
+    EXPECT_DOUBLE_EQ(events[1]["percent"].get<double>(), 50.0);
+    // A job that could not be added is reported as failed; invalid UTF-8 does not break JSON.
+    EXPECT_EQ(events[2]["event"], "failed");
+    EXPECT_EQ(events[2]["status"], "not added");
+    EXPECT_FALSE(events[2].contains("size"));
+    EXPECT_EQ(events[3]["event"], "all-done");
+    EXPECT_EQ(events[3]["jobs"].size(), 1u);
+}
+
+TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
+    std::ostringstream out;
+    const auto reporter = makeTextReporter(out, false);
+    reporter->progress({0, 1'000'000, 2'000'000, 25, 25, 1.0});
+    reporter->progress({0, 2'000'000, 2'000'000, 50, 25, 2.0});
+    reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048});
+    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048}});
+    const std::string text = out.str();
+    EXPECT_EQ(text.find('\x1b'), std::string::npos) << "no cursor movement without a terminal";
+    EXPECT_NE(text.find("[1]  50%"), std::string::npos);
+    EXPECT_NE(text.find("[1] 100%"), std::string::npos);
+    EXPECT_NE(text.find("[1] done"), std::string::npos);
+    EXPECT_NE(text.find("2.00s"), std::string::npos);
+    EXPECT_NE(text.find("2.0 KiB  in.mkv -> out.avi"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::cli
