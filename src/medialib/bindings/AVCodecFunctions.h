@@ -12,18 +12,13 @@
     X(av_bsf_init) \
     X(av_bsf_receive_packet) \
     X(av_bsf_send_packet) \
-    X(av_codec_is_decoder) \
-    X(av_codec_is_encoder) \
     X(av_codec_iterate) \
-    X(av_get_audio_frame_duration2) \
     X(av_get_bits_per_sample) \
-    X(av_get_exact_bits_per_sample) \
     X(av_new_packet) \
     X(av_packet_alloc) \
     X(av_packet_clone) \
     X(av_packet_free) \
     X(av_packet_get_side_data) \
-    X(av_packet_move_ref) \
     X(av_packet_ref) \
     X(av_packet_rescale_ts) \
     X(av_packet_unref) \
@@ -43,7 +38,6 @@
     X(avcodec_get_class) \
     X(avcodec_get_name) \
     X(avcodec_open2) \
-    X(avcodec_parameters_alloc) \
     X(avcodec_parameters_copy) \
     X(avcodec_parameters_free) \
     X(avcodec_parameters_from_context) \

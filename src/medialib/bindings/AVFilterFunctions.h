@@ -8,16 +8,11 @@
 #define VELMORA_AVFILTER_FUNCTIONS(X) \
     X(av_buffersink_get_format) \
     X(av_buffersink_get_frame) \
-    X(av_buffersink_get_frame_flags) \
-    X(av_buffersink_get_frame_rate) \
     X(av_buffersink_get_h) \
-    X(av_buffersink_get_sample_rate) \
     X(av_buffersink_get_time_base) \
     X(av_buffersink_get_w) \
     X(av_buffersink_set_frame_size) \
     X(av_buffersrc_add_frame_flags) \
-    X(av_buffersrc_parameters_alloc) \
-    X(av_buffersrc_parameters_set) \
     X(avfilter_get_by_name) \
     X(avfilter_graph_alloc) \
     X(avfilter_graph_config) \

@@ -16,8 +16,6 @@
     X(av_guess_codec) \
     X(av_guess_format) \
     X(av_guess_frame_rate) \
-    X(av_guess_sample_aspect_ratio) \
-    X(av_hex_dump_log) \
     X(av_interleaved_write_frame) \
     X(av_muxer_iterate) \
     X(av_new_program) \
@@ -27,7 +25,6 @@
     X(av_read_pause) \
     X(av_read_play) \
     X(av_seek_frame) \
-    X(av_write_frame) \
     X(av_write_trailer) \
     X(avformat_alloc_context) \
     X(avformat_alloc_output_context2) \

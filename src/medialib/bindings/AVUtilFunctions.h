@@ -6,9 +6,7 @@
 // clang-format off
 
 #define VELMORA_AVUTIL_FUNCTIONS(X) \
-    X(av_add_q) \
     X(av_audio_fifo_alloc) \
-    X(av_audio_fifo_drain) \
     X(av_audio_fifo_free) \
     X(av_audio_fifo_read) \
     X(av_audio_fifo_size) \
@@ -17,23 +15,18 @@
     X(av_channel_layout_copy) \
     X(av_channel_layout_default) \
     X(av_channel_layout_describe) \
-    X(av_channel_layout_from_mask) \
     X(av_channel_layout_uninit) \
     X(av_compare_ts) \
-    X(av_cpu_count) \
     X(av_d2q) \
-    X(av_default_item_name) \
     X(av_dict_copy) \
     X(av_dict_count) \
     X(av_dict_free) \
     X(av_dict_get) \
     X(av_dict_set) \
     X(av_dict_set_int) \
-    X(av_div_q) \
     X(av_find_nearest_q_idx) \
     X(av_frame_alloc) \
     X(av_frame_clone) \
-    X(av_frame_copy) \
     X(av_frame_copy_props) \
     X(av_frame_free) \
     X(av_frame_get_buffer) \
@@ -48,57 +41,38 @@
     X(av_get_cpu_flags) \
     X(av_get_media_type_string) \
     X(av_get_packed_sample_fmt) \
-    X(av_get_picture_type_char) \
     X(av_get_pix_fmt) \
     X(av_get_pix_fmt_name) \
     X(av_get_sample_fmt) \
     X(av_get_sample_fmt_name) \
-    X(av_gettime) \
     X(av_gettime_relative) \
-    X(av_image_alloc) \
     X(av_image_copy) \
-    X(av_image_fill_arrays) \
-    X(av_image_get_buffer_size) \
     X(av_log) \
-    X(av_log2) \
     X(av_log_default_callback) \
-    X(av_log_format_line2) \
     X(av_log_get_level) \
     X(av_log_set_callback) \
     X(av_log_set_level) \
     X(av_malloc) \
     X(av_mallocz) \
-    X(av_mul_q) \
     X(av_opt_find2) \
     X(av_opt_get) \
     X(av_opt_get_int) \
-    X(av_opt_next) \
     X(av_opt_set) \
     X(av_opt_set_bin) \
-    X(av_opt_set_dict) \
     X(av_opt_set_int) \
-    X(av_opt_set_q) \
-    X(av_parse_ratio) \
     X(av_parse_time) \
     X(av_parse_video_rate) \
     X(av_parse_video_size) \
     X(av_pix_fmt_desc_get) \
     X(av_realloc) \
     X(av_reduce) \
-    X(av_rescale) \
     X(av_rescale_q) \
-    X(av_rescale_q_rnd) \
-    X(av_rescale_rnd) \
     X(av_sample_fmt_is_planar) \
-    X(av_samples_alloc) \
     X(av_samples_copy) \
-    X(av_samples_get_buffer_size) \
     X(av_samples_set_silence) \
     X(av_set_options_string) \
     X(av_strdup) \
     X(av_strerror) \
-    X(av_strlcpy) \
-    X(av_sub_q) \
     X(av_usleep) \
     X(avutil_version) \
     /* end of list */

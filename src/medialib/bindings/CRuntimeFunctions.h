@@ -7,11 +7,8 @@
 
 #define VELMORA_CRUNTIME_FUNCTIONS(X) \
     X(fclose) \
-    X(fflush) \
     X(fopen) \
     X(fread) \
     X(fseek) \
     X(ftell) \
-    X(fwrite) \
-    X(vsnprintf) \
     /* end of list */

@@ -11,43 +11,28 @@
     X(SDL_CreateTexture) \
     X(SDL_CreateWindow) \
     X(SDL_CreateWindowFrom) \
-    X(SDL_Delay) \
     X(SDL_DestroyRenderer) \
     X(SDL_DestroyTexture) \
     X(SDL_DestroyWindow) \
-    X(SDL_FreeWAV) \
     X(SDL_GetCurrentAudioDriver) \
     X(SDL_GetCurrentVideoDriver) \
     X(SDL_GetDesktopDisplayMode) \
     X(SDL_GetError) \
-    X(SDL_GetTicks) \
     X(SDL_GetVersion) \
     X(SDL_GetWindowID) \
     X(SDL_GetWindowSize) \
     X(SDL_InitSubSystem) \
-    X(SDL_LoadWAV_RW) \
-    X(SDL_LockAudioDevice) \
     X(SDL_MixAudioFormat) \
     X(SDL_OpenAudioDevice) \
     X(SDL_PauseAudioDevice) \
     X(SDL_PollEvent) \
-    X(SDL_PushEvent) \
     X(SDL_QueryTexture) \
     X(SDL_QuitSubSystem) \
-    X(SDL_RWFromFile) \
-    X(SDL_RegisterEvents) \
     X(SDL_RenderClear) \
     X(SDL_RenderCopy) \
-    X(SDL_RenderFillRect) \
     X(SDL_RenderPresent) \
-    X(SDL_RenderSetViewport) \
-    X(SDL_SetHint) \
     X(SDL_SetRenderDrawColor) \
     X(SDL_SetWindowSize) \
-    X(SDL_SetWindowTitle) \
-    X(SDL_UnlockAudioDevice) \
     X(SDL_UpdateTexture) \
     X(SDL_UpdateYUVTexture) \
-    X(SDL_WaitEventTimeout) \
-    X(SDL_WasInit) \
     /* end of list */

@@ -8,16 +8,10 @@
 #define VELMORA_SWRESAMPLE_FUNCTIONS(X) \
     X(swr_alloc_set_opts2) \
     X(swr_convert) \
-    X(swr_convert_frame) \
-    X(swr_drop_output) \
     X(swr_free) \
-    X(swr_get_class) \
     X(swr_get_delay) \
     X(swr_get_out_samples) \
     X(swr_init) \
-    X(swr_inject_silence) \
-    X(swr_is_initialized) \
-    X(swr_next_pts) \
     X(swr_set_compensation) \
     X(swresample_version) \
     /* end of list */

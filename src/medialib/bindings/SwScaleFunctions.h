@@ -11,7 +11,6 @@
     X(sws_getCachedContext) \
     X(sws_getContext) \
     X(sws_get_class) \
-    X(sws_init_context) \
     X(sws_scale) \
     X(swscale_version) \
     /* end of list */
