@@ -263,7 +263,12 @@ void TranscodeSession::newStream(AVMediaType type, EngineSettings& settings) {
 
 OutputStream& TranscodeSession::createStream(AVFormatContext* context,
                                              std::vector<OutputStream>& streams, AVMediaType type,
-                                             const AVCodec* encoder, EngineSettings& settings) {
+                                             const StreamKindSettings& kind,
+                                             EngineSettings& settings) {
+    const AVCodec* encoder = nullptr;
+    if (!kind.streamCopy) {
+        encoder = chooseEncoder(kind.codecName, type, context, m_generic, &m_owner);
+    }
     AVStream* stream = lib::avformat.avformat_new_stream(context, nullptr);
     if (stream == nullptr) {
         throw TranscoderException("Could not alloc stream");
@@ -286,22 +291,22 @@ OutputStream& TranscodeSession::createStream(AVFormatContext* context,
     }
     // Encoders use every core unless an option says otherwise.
     ost.encoderContext->thread_count = 0;
+    ost.encoderContext->codec_tag = kind.tag;
+    // The bitstream filters given so far belong to this stream only.
+    ost.bitstreamFilterNames = std::move(kind.bitstreamFilters);
+    kind.bitstreamFilters.clear();
     streams.push_back(std::move(ost));
     return streams.back();
 }
 
 void TranscodeSession::addVideoStream(AVFormatContext* context, std::vector<OutputStream>& streams,
                                       EngineSettings& settings) {
-    const AVCodec* encoder = nullptr;
-    if (!settings.videoStreamCopy) {
-        encoder = chooseEncoder(settings.videoCodecName, AVMEDIA_TYPE_VIDEO, context, m_generic,
-                                &m_owner);
-    }
-    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_VIDEO, encoder, settings);
+    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_VIDEO,
+                                     {settings.videoStreamCopy, settings.videoCodecName,
+                                      settings.videoTag, settings.videoBitstreamFilters},
+                                     settings);
+    const AVCodec* encoder = ost.encoder;
     AVCodecContext* enc = ost.encoderContext.get();
-    ost.bitstreamFilterNames = settings.videoBitstreamFilters;
-    settings.videoBitstreamFilters.clear();
-    enc->codec_tag = settings.videoTag;
     const int globalHeader = settings.videoGlobalHeader;
     if ((globalHeader & 1) ||
         (globalHeader == 0 && (context->oformat->flags & AVFMT_GLOBALHEADER))) {
@@ -396,16 +401,12 @@ void TranscodeSession::addVideoStream(AVFormatContext* context, std::vector<Outp
 
 void TranscodeSession::addAudioStream(AVFormatContext* context, std::vector<OutputStream>& streams,
                                       EngineSettings& settings) {
-    const AVCodec* encoder = nullptr;
-    if (!settings.audioStreamCopy) {
-        encoder = chooseEncoder(settings.audioCodecName, AVMEDIA_TYPE_AUDIO, context, m_generic,
-                                &m_owner);
-    }
-    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_AUDIO, encoder, settings);
+    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_AUDIO,
+                                     {settings.audioStreamCopy, settings.audioCodecName,
+                                      settings.audioTag, settings.audioBitstreamFilters},
+                                     settings);
+    const AVCodec* encoder = ost.encoder;
     AVCodecContext* enc = ost.encoderContext.get();
-    ost.bitstreamFilterNames = settings.audioBitstreamFilters;
-    settings.audioBitstreamFilters.clear();
-    enc->codec_tag = settings.audioTag;
     if (context->oformat->flags & AVFMT_GLOBALHEADER) {
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
@@ -473,15 +474,10 @@ void TranscodeSession::addAudioStream(AVFormatContext* context, std::vector<Outp
 void TranscodeSession::addSubtitleStream(AVFormatContext* context,
                                          std::vector<OutputStream>& streams,
                                          EngineSettings& settings) {
-    const AVCodec* encoder = nullptr;
-    if (!settings.subtitleStreamCopy) {
-        encoder = chooseEncoder(settings.subtitleCodecName, AVMEDIA_TYPE_SUBTITLE, context,
-                                m_generic, &m_owner);
-    }
-    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_SUBTITLE, encoder, settings);
-    ost.bitstreamFilterNames = settings.subtitleBitstreamFilters;
-    settings.subtitleBitstreamFilters.clear();
-    ost.encoderContext->codec_tag = settings.subtitleTag;
+    OutputStream& ost = createStream(context, streams, AVMEDIA_TYPE_SUBTITLE,
+                                     {settings.subtitleStreamCopy, settings.subtitleCodecName,
+                                      settings.subtitleTag, settings.subtitleBitstreamFilters},
+                                     settings);
     if (settings.subtitleStreamCopy) {
         ost.streamCopy = true;
     } else {

@@ -220,8 +220,17 @@ public:
 
 private:
     // OutputSetup.cpp
+    // The settings of one media kind that every new stream of that kind takes.
+    struct StreamKindSettings {
+        bool streamCopy;
+        const std::string& codecName;
+        std::uint32_t tag;
+        std::vector<std::string>& bitstreamFilters;  // handed to the stream, then emptied
+    };
+    // Adds a stream with its encoder (none for a copy), tag and bitstream filters.
     OutputStream& createStream(AVFormatContext* context, std::vector<OutputStream>& streams,
-                               AVMediaType type, const AVCodec* encoder, EngineSettings& settings);
+                               AVMediaType type, const StreamKindSettings& kind,
+                               EngineSettings& settings);
     void addVideoStream(AVFormatContext* context, std::vector<OutputStream>& streams,
                         EngineSettings& settings);
     void addAudioStream(AVFormatContext* context, std::vector<OutputStream>& streams,
