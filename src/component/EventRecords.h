@@ -10,14 +10,35 @@ namespace velmora {
 class Bitmap;  // medialib/Bitmap.h
 class TCustomMediaConverter;
 
+// How a task ended, as the user is told. Only Done and the two "done with" states mean that the
+// output holds what was asked; the component decides the state once, for the window and the
+// command line alike.
+enum class TaskEndState {
+    Done,                   // the output holds everything that was asked for
+    DoneWithSkippedData,    // done, but damaged input data was skipped on the way
+    DoneWithDroppedStream,  // done without a source stream that could not be decoded
+    Incomplete,             // the output covers clearly less than the source promised
+    Failed,                 // the task ended by an error; no output is left under its name
+    Stopped,                // stopped by the user (the partial output is kept)
+};
+
+// True for Done and the two "done with" states.
+constexpr bool isDone(TaskEndState state) {
+    return state == TaskEndState::Done || state == TaskEndState::DoneWithSkippedData ||
+           state == TaskEndState::DoneWithDroppedStream;
+}
+
 // End of one task, or of the whole run when TaskIndex is -1 (then always Finished true,
-// Exception false, ExceptionMsg empty). A stopped task, or one stopped before it started,
-// reports Finished false and Exception false.
+// Exception false, ExceptionMsg empty, EndState Done). A stopped task, or one stopped before it
+// started, reports Finished false and Exception false.
 struct TTerminateInfo {
     std::int32_t TaskIndex = 0;
     bool Finished = false;   // the loop ended by itself, not by a stop request or an error
     bool Exception = false;  // the task ended by an error
     std::string ExceptionMsg;
+    TaskEndState EndState = TaskEndState::Stopped;
+    // What the end state means for this task, in the user's words (empty for a plain Done).
+    std::string EndStateText;
 };
 
 // Progress of one task. Percent is CurrentDuration * 100 / TotalDuration when TotalDuration > 0.

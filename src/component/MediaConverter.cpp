@@ -626,8 +626,12 @@ void TCustomMediaConverter::StopTasks(bool wait) {
 
 void TCustomMediaConverter::doTerminate(ConverterTask& task) {
     std::lock_guard lock(m_terminateLock);
-    deliverTerminate(TTerminateInfo{task.index, task.engine->finished(), task.engine->exception(),
-                                    task.engine->exceptionMessage()});
+    TTerminateInfo info{task.index, task.engine->finished(), task.engine->exception(),
+                        task.engine->exceptionMessage()};
+    info.EndState = info.Finished    ? TaskEndState::Done
+                    : info.Exception ? TaskEndState::Failed
+                                     : TaskEndState::Stopped;
+    deliverTerminate(info);
     ++m_finishedCount;
     if (m_remaining < 1) {
         if (m_working && !m_allDone && !m_inMainRun && m_finishedCount >= m_tasks.Count()) {
@@ -641,7 +645,7 @@ void TCustomMediaConverter::doTerminate(ConverterTask& task) {
 void TCustomMediaConverter::allDoneLocked() {
     // Set before the notice goes out, so that its handler may clear the list at once.
     m_allDone = true;
-    deliverTerminate(TTerminateInfo{-1, true, false, {}});
+    deliverTerminate(TTerminateInfo{-1, true, false, {}, TaskEndState::Done, {}});
 }
 
 void TCustomMediaConverter::deliverTerminate(const TTerminateInfo& info) {
