@@ -8,7 +8,7 @@ packages=(
     libavcodec-dev libavformat-dev libavfilter-dev libavutil-dev libswscale-dev
     libswresample-dev libavdevice-dev libavcodec-extra
     libsdl2-dev libcli11-dev nlohmann-json3-dev
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev fonts-noto-cjk
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-noto-cjk
 )
 
 missing=()
