@@ -68,6 +68,8 @@ public:
     virtual bool finished() const = 0;
     virtual bool exception() const = 0;
     virtual std::string exceptionMessage() const = 0;
+    // Damage the run went past (skipped packets, dropped streams); read once it has ended.
+    virtual DamageReport damageReport() const { return {}; }
 };
 
 using TaskEngineFactory = std::function<std::unique_ptr<TaskEngine>(int maxFiles)>;

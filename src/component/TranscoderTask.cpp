@@ -96,6 +96,7 @@ public:
     bool finished() const override { return m_engine.Finished(); }
     bool exception() const override { return m_engine.Exception(); }
     std::string exceptionMessage() const override { return m_engine.ExceptionMessage(); }
+    DamageReport damageReport() const override { return m_engine.Damage(); }
 
 private:
     TTranscoder m_engine;

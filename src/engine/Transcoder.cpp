@@ -178,6 +178,11 @@ std::string TCustomTranscoder::ExceptionMessage() const {
     return m_exceptionMessage;
 }
 
+DamageReport TCustomTranscoder::Damage() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_damage;
+}
+
 void TCustomTranscoder::recordException(const std::string& message) {
     Logger().Log(this, TLogLevel::llQuiet, message);
     {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "engine/ConvertThread.h"
+#include "engine/DamageReport.h"
 #include "engine/PauseGate.h"
 
 struct AVFormatContext;
@@ -126,6 +127,8 @@ public:
     bool Terminated() const { return m_terminated.load(); }
     bool Exception() const { return m_exception.load(); }
     std::string ExceptionMessage() const;
+    // Damage the last run went past; read once the run has ended.
+    DamageReport Damage() const;
     bool JoinMode() const;
 
     // Expected duration in microseconds; -1 when unknown.
@@ -171,6 +174,7 @@ private:
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_exception{false};
+    DamageReport m_damage;  // guarded by m_stateMutex
     std::atomic<bool> m_threadMode{false};
     std::atomic<int64_t> m_reportIntervalUs{500000};
 
