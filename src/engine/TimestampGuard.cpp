@@ -1,0 +1,77 @@
+#include "engine/TimestampGuard.h"
+
+namespace velmora {
+
+namespace {
+
+bool known(int64_t time) {
+    return time != kUnknownTime;
+}
+
+// A time beyond the file's end by more than the threshold; false when the end is unknown.
+bool beyondEnd(const TimelineContext& context, int64_t timeUs) {
+    return known(context.fileEndUs) && timeUs > context.fileEndUs + context.thresholdUs;
+}
+
+}  // namespace
+
+TimelineStep NextTimelineStep(const StreamTimeline& stream, const TimelineContext& context,
+                              int64_t timeUs) {
+    TimelineStep step;
+    if (!known(timeUs)) {
+        return step;
+    }
+    if (!stream.started) {
+        // A stream that begins where the file has long ended was stamped by a broken writer;
+        // it is aligned to its own first time stamp. One that begins later than the others
+        // within the file's duration is content that starts late, and keeps its place.
+        const bool farAhead =
+            known(context.fileEndUs)
+                ? beyondEnd(context, timeUs)
+                : known(context.othersUs) && timeUs > context.othersUs + context.thresholdUs;
+        if (farAhead) {
+            step.event = TimelineEvent::StartAligned;
+            step.shiftUs = context.fileStartUs - timeUs;
+        }
+        return step;
+    }
+    if (!known(stream.predictedUs)) {
+        return step;
+    }
+    const int64_t delta = timeUs - stream.predictedUs;
+    bool remove = false;
+    if (context.discontinuousFormat) {
+        remove = delta > context.thresholdUs || delta < -context.thresholdUs ||
+                 (known(stream.lastUs) && timeUs + 1 < stream.lastUs);
+    } else if (delta < -context.thresholdUs) {
+        remove = true;  // a stream never goes back in time
+    } else if (delta > context.thresholdUs) {
+        // A pause in one stream while the others go on (a silent stretch, a still picture) is
+        // content; a stream that leaps past every other one is not.
+        remove = known(context.othersUs) ? timeUs > context.othersUs + context.thresholdUs
+                                         : beyondEnd(context, timeUs);
+    }
+    if (remove) {
+        step.event = TimelineEvent::Discontinuity;
+        step.shiftUs = -delta;
+    }
+    return step;
+}
+
+void NoteTimelinePacket(StreamTimeline& stream, int64_t timeUs, int64_t durationUs) {
+    if (!known(timeUs)) {
+        return;
+    }
+    stream.started = true;
+    stream.lastUs = timeUs;
+    stream.predictedUs = timeUs + (durationUs > 0 ? durationUs : 0);
+}
+
+int64_t RunawayLimitUs(int64_t expectedUs) {
+    if (expectedUs <= 0) {
+        return kUnknownTime;
+    }
+    return expectedUs + expectedUs / 2 + 10000000;
+}
+
+}  // namespace velmora
