@@ -140,6 +140,7 @@ std::vector<Row> rows() {
     odd.audioCodec = "libvorbis";
     odd.width = 321;
     odd.height = 241;
+    odd.videoFilter = "scale=321:241";  // the test picture itself comes in even sizes only
     std::vector<TimestampShift> jumps;
     for (int second = 1; second < 6; ++second) {
         jumps.push_back({AVMEDIA_TYPE_VIDEO, static_cast<double>(second), 8.0});
