@@ -70,7 +70,8 @@ void TranscodeSession::leaveOutUndecodableTypes(bool& useVideo, bool& useAudio, 
                     continue;
                 }
                 present = true;
-                const std::string& failure = file.decoderFailures[s];
+                const std::string failure =
+                    s < file.decoderFailures.size() ? file.decoderFailures[s] : std::string();
                 if (failure.empty()) {
                     decodable = true;
                 } else {

@@ -179,6 +179,15 @@ std::vector<Row> rows() {
          TaskEndState::Done, true, Needs::Nothing},
         {"time stamps jumping past the file's end", "jumping.asf", asfWithShiftedVideo(jumps, 6.0),
          "out.avi", mpeg4, TaskEndState::Failed, false, Needs::PartFile},
+        {"transport stream jumping 1000 s ahead in the middle", "jump.ts",
+         damaged(transport, "clean.ts",
+                 [](const std::string& clean, const std::string& path, std::string* error) {
+                     RemuxDamage damage;
+                     damage.shifts = {{AVMEDIA_TYPE_VIDEO, 3.0, 1000.0},
+                                      {AVMEDIA_TYPE_AUDIO, 3.0, 1000.0}};
+                     return remuxDamaged(clean, path, damage, error);
+                 }),
+         "out.mkv", x264, TaskEndState::Done, true, Needs::Nothing},
         {"transport stream with bits flipped", "flipped.ts",
          damaged(transport, "clean.ts",
                  [](const std::string& clean, const std::string& path, std::string* error) {

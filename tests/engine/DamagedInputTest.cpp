@@ -149,6 +149,31 @@ TEST_F(DamagedInputTest, StreamStampedFarBeyondItsFileIsAligned) {
     }
 }
 
+TEST_F(DamagedInputTest, AJumpInOneStreamIsRemoved) {
+    // Matroska whose pictures jump 1000 s ahead after 2 s while the sound goes on; the file's
+    // duration, taken from its time stamps, says 1004 s.
+    const std::string clean = clip("clean.mkv", smallSpec("matroska", 4.0));
+    const std::string jumping = m_dir.file("jump.mkv");
+    RemuxDamage damage;
+    damage.shifts.push_back({AVMEDIA_TYPE_VIDEO, 2.0, 1000.0});
+    std::string error;
+    ASSERT_TRUE(remuxDamaged(clean, jumping, damage, &error)) << error;
+    for (const Road& road : roads()) {
+        SCOPED_TRACE(road.output);
+        const std::string output = m_dir.file(road.output);
+        Options options = road.options;
+        options.emplace_back("fs", "5000000");  // should the gap be filled after all
+        ASSERT_EQ(convert(jumping, output, options).error, "");
+        const MediaFacts facts = ReadMediaFacts(output);
+        ASSERT_NE(facts.find(AVMEDIA_TYPE_VIDEO), nullptr);
+        EXPECT_GT(facts.find(AVMEDIA_TYPE_VIDEO)->packets, 90);
+        for (const test::StreamFacts& stream : facts.streams) {
+            EXPECT_GT(stream.endSeconds, 3.5);
+            EXPECT_LT(stream.endSeconds, 4.6);
+        }
+    }
+}
+
 TEST_F(DamagedInputTest, WildTimeStampsInATransportStreamKeepItsLength) {
     // 0.1 % of the bits flipped: single packets stamped hours away, damaged packets.
     SampleSpec spec = smallSpec("mpegts", 6.0);
