@@ -29,8 +29,9 @@ struct TaskList {
 };
 
 // One task per full slot in index order. Each output is put in the output folder under the file
-// name it got at add time, renamed by the start rule of outputNameForStart. The output folder is
-// not created here.
+// name it got at add time, renamed by the start rule of outputNameForStart with the rest of the
+// list in view: the final names of the jobs before it, the stored names of the jobs after it and
+// every job's source are taken. The output folder is not created here.
 TaskList buildTasks(const JobSlotTable& slots, std::string_view outputFolder, ExistingFileRule rule,
                     const FileExists& fileExists);
 
