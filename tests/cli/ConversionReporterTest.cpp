@@ -36,7 +36,7 @@ TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
     const auto reporter = makeJsonReporter(out);
     reporter->added(0, "in.mkv", "out.avi");
     reporter->progress({0, 5'000'000, 10'000'000, 10, 25, 1.0});
-    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1};
+    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1, {}};
     reporter->finished(failed);
     reporter->allDone({failed});
 
@@ -63,8 +63,8 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     const auto reporter = makeTextReporter(out, false);
     reporter->progress({0, 1'000'000, 2'000'000, 25, 25, 1.0});
     reporter->progress({0, 2'000'000, 2'000'000, 50, 25, 2.0});
-    reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048});
-    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048}});
+    reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}});
+    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}}});
     const std::string text = out.str();
     EXPECT_EQ(text.find('\x1b'), std::string::npos) << "no cursor movement without a terminal";
     EXPECT_NE(text.find("[1]  50%"), std::string::npos);
