@@ -146,12 +146,12 @@ bool writesThroughPartFile(const std::string& fileName) {
 }
 
 std::string outputLocationProblem(const std::string& fileName) {
+    std::error_code error;
+    if (!hasProtocolPrefix(fileName) && fs::is_directory(fileName, error)) {
+        return cannotOpen(fileName, errorText(EISDIR));
+    }
     if (!writesThroughPartFile(fileName)) {
         return {};
-    }
-    std::error_code error;
-    if (fs::is_directory(fileName, error)) {
-        return cannotOpen(fileName, errorText(EISDIR));
     }
     // The nearest folder that exists must be a folder we may write into.
     fs::path folder = fs::path(fileName).parent_path();
