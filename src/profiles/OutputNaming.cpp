@@ -6,6 +6,11 @@ namespace {
 
 constexpr int kMaxNumberedName = 100'000;
 
+// Only the file-name part counts: a folder whose name holds the mark is not cut.
+std::size_t markPosition(const std::string& name) {
+    return name.find(kNewNameMark, name.size() - fileNamePart(name).size());
+}
+
 FileExists onDiskOrIn(const FileExists& fileExists, const std::vector<std::string>& names) {
     return [&fileExists, &names](const std::string& path) {
         return fileExists(path) || namesAny(names, path);
@@ -34,6 +39,10 @@ std::optional<std::string> findNumberedName(std::string_view stem, std::string_v
     return std::nullopt;
 }
 
+bool carriesNewNameMark(const std::string& name) {
+    return markPosition(name) != std::string::npos;
+}
+
 bool namesAny(const std::vector<std::string>& names, const std::string& path) {
     for (const std::string& name : names) {
         if (sameFilePath(name, path)) {
@@ -58,8 +67,7 @@ std::optional<std::string> outputNameForStart(const std::string& name, ExistingF
                                               const FileExists& fileExists,
                                               const std::vector<std::string>& taken) {
     const FileExists takenOrOnDisk = onDiskOrIn(fileExists, taken);
-    // Only the file-name part counts: a folder whose name holds the mark is not cut.
-    const std::size_t mark = name.find(kNewNameMark, name.size() - fileNamePart(name).size());
+    const std::size_t mark = markPosition(name);
     if (mark == std::string::npos) {
         if (!namesAny(taken, name)) {
             return name;

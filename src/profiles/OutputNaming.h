@@ -34,6 +34,9 @@ std::string numberedName(std::string_view stem, int n, std::string_view extensio
 std::optional<std::string> findNumberedName(std::string_view stem, std::string_view extension,
                                             const FileExists& fileExists);
 
+// True when the file-name part carries the "(New_" mark (a folder's name does not count).
+bool carriesNewNameMark(const std::string& name);
+
 // True when path names one of the names (see sameFilePath).
 bool namesAny(const std::vector<std::string>& names, const std::string& path);
 

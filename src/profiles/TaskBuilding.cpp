@@ -18,10 +18,15 @@ TaskList buildTasks(const JobSlotTable& slots, std::string_view outputFolder, Ex
 
     TaskList list;
     for (std::size_t j = 0; j < full.size(); ++j) {
+        // Earlier jobs have their final names. A marked name may move, so it also avoids the
+        // names of later jobs that cannot (those without the mark).
         std::vector<std::string> taken = sources;
-        for (std::size_t other = 0; other < full.size(); ++other) {
-            if (other != j) {
-                taken.push_back(names[other]);
+        taken.insert(taken.end(), names.begin(), names.begin() + static_cast<std::ptrdiff_t>(j));
+        if (carriesNewNameMark(names[j])) {
+            for (std::size_t later = j + 1; later < full.size(); ++later) {
+                if (!carriesNewNameMark(names[later])) {
+                    taken.push_back(names[later]);
+                }
             }
         }
         const auto finalName = outputNameForStart(names[j], rule, fileExists, taken);
