@@ -892,7 +892,7 @@ look(value="skin2", file="msn.sui", builtin=False, title="微软MSN皮肤",
      check_bg="#ffffff", check_border="#7f9db9", check_checked_bg="#2f5fc9",
      check_checked_border="#1e48a6", check_tone="light", disabled_tone="dark")
 
-# skin3: the media player of 2004. Charcoal black glass with a blue glow on what the pointer touches.
+# skin3: charcoal black glass with a blue glow on what the pointer touches.
 look(value="skin3", file="mp10.sui", builtin=False, title="WMP10皮肤",
      tool_bg=gloss("#f4f6f9", "#dfe3ea", "#c3cad6", "#d6dbe4"), tool_text="#14171d", tool_border="#0c0e12",
      tool_hover_bg=gloss("#ffffff", "#e5f1ff", "#b5d6ff", "#d2e6ff"), tool_hover_border="#4a9eff",
@@ -1032,7 +1032,7 @@ look(value="skin5", file="Protein.qss", builtin=True, title="Protein样式皮肤
      check_bg="#ffffff", check_border="#9a86c9", check_checked_bg="#6b4fbb",
      check_checked_border="#4a3296", check_tone="light", disabled_tone="dark", check_radius=4)
 
-# skin6: RealOne. Dark slate blue with gold: gold on hover, gold selection, gold headings.
+# skin6: dark slate blue with gold: gold on hover, gold selection, gold headings.
 look(value="skin6", file="RealOne.sui", builtin=False, title="RealOne风格皮肤",
      tool_bg=vgrad("#f4f6fa", "#b9c2d3"), tool_text="#141b29", tool_border="#141b29",
      tool_hover_bg=vgrad("#fff6d6", "#ffd85c"), tool_hover_border="#a87e00",

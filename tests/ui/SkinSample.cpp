@@ -21,12 +21,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStandardItemModel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextEdit>
+#include <QTimeEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -273,9 +275,20 @@ QWidget* SkinSampleWindow::buildSettingsGroup() {
     auto* progress = new QProgressBar(group);
     progress->setValue(64);
     grid->addWidget(progress, 5, 0, 1, 3);
+
+    grid->addWidget(new QLabel(QStringLiteral("截取时间："), group), 6, 0);
+    auto* start = new QTimeEdit(QTime(0, 1, 30), group);
+    start->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    grid->addWidget(start, 6, 1);
+    auto* volume = new QSpinBox(group);
+    volume->setRange(0, 400);
+    volume->setValue(100);
+    volume->setSuffix(QStringLiteral(" %"));
+    grid->addWidget(volume, 6, 2);
+
     auto* disabledLabel = new QLabel(QStringLiteral("同时进行转换的文件个数：1个文件"), group);
     disabledLabel->setEnabled(false);
-    grid->addWidget(disabledLabel, 6, 0, 1, 3);
+    grid->addWidget(disabledLabel, 7, 0, 1, 3);
     return group;
 }
 
