@@ -3,8 +3,8 @@
 //   velmora-skin-gallery OUTPUT_FOLDER [SKINS_FOLDER] [VALUE...]
 //
 // Without values it draws every look of the menu, "skin17", and the window without a look
-// ("none.png"). SKINS_FOLDER defaults to the skins folder next to the program. Run it with
-// QT_QPA_PLATFORM=offscreen, or under xvfb-run to see it through a real X server.
+// ("none.png"). SKINS_FOLDER, when missing or empty, is the skins folder of the program. Run it
+// with QT_QPA_PLATFORM=offscreen, or under xvfb-run to see it through a real X server.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -51,8 +51,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", qUtf8Printable(output.path()));
         return 1;
     }
-    const QString skinsFolder =
-        arguments.size() > 2 ? arguments.at(2) : velmora::ui::defaultSkinsFolder();
+    const QString skinsFolder = arguments.size() > 2 && !arguments.at(2).isEmpty()
+                                    ? arguments.at(2)
+                                    : velmora::ui::defaultSkinsFolder();
 
     std::vector<std::string> values;
     for (qsizetype i = 3; i < arguments.size(); ++i) {
