@@ -3,6 +3,7 @@
 // its input stopped.
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
@@ -60,10 +61,10 @@ void TranscodeSession::guardTimeline(InputFile& file, InputStream& ist, int istI
         int64_t timeUs =
             lib::avutil.av_rescale_q(stamp, timeBase, AV_TIME_BASE_Q) + ist.timeline.correctionUs;
         if (!m_run.copyTimestamps) {
-            const TimelineStep step =
-                NextTimelineStep(ist.timeline, timelineContext(file, istIndex), timeUs);
+            const TimelineContext facts = timelineContext(file, istIndex);
+            const TimelineStep step = NextTimelineStep(ist.timeline, facts, timeUs);
             if (step.event != TimelineEvent::None) {
-                ist.timeline.correctionUs += step.shiftUs;
+                ApplyTimelineStep(ist.timeline, step, facts, timeUs);
                 logTimelineStep(file, ist, step, timeUs);
                 timeUs += step.shiftUs;
             }
@@ -137,6 +138,31 @@ void TranscodeSession::logTimelineStep(const InputFile& file, const InputStream&
                           "is removed",
                           ist.fileIndex, ist.streamIndex, static_cast<double>(-step.shiftUs) / 1e6,
                           static_cast<double>(timeUs + step.shiftUs) / 1e6));
+    }
+}
+
+void TranscodeSession::discountRemovedGaps() {
+    // Per input file: the largest gap its streams lost from within the span it states. Every
+    // stream of the file is expected to end that much earlier, since the file's duration (taken
+    // from its time stamps) spans the gap.
+    std::vector<int64_t> removedUs(m_inputs.size(), 0);
+    for (const InputStream& ist : m_inputStreams) {
+        removedUs[ist.fileIndex] =
+            std::max(removedUs[ist.fileIndex], ist.timeline.removedWithinFileUs);
+    }
+    int64_t joinedUs = 0;
+    for (int64_t removed : removedUs) {
+        joinedUs += removed;
+    }
+    for (OutputStream& ost : m_outputStreams) {
+        if (ost.expectedEndUs <= 0 || ost.sourceIndex < 0) {
+            continue;
+        }
+        const int64_t removed =
+            m_joinMode ? joinedUs : removedUs[m_inputStreams[ost.sourceIndex].fileIndex];
+        if (removed > 0) {
+            ost.expectedEndUs = ost.expectedEndUs > removed ? ost.expectedEndUs - removed : -1;
+        }
     }
 }
 

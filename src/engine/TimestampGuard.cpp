@@ -1,5 +1,7 @@
 #include "engine/TimestampGuard.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -56,6 +58,26 @@ TimelineStep NextTimelineStep(const StreamTimeline& stream, const TimelineContex
         step.shiftUs = -delta;
     }
     return step;
+}
+
+void ApplyTimelineStep(StreamTimeline& stream, const TimelineStep& step,
+                       const TimelineContext& context, int64_t timeUs) {
+    stream.correctionUs += step.shiftUs;
+    if (step.event != TimelineEvent::Discontinuity) {
+        return;  // a stream aligned from beyond the file's end was never within its span
+    }
+    if (step.shiftUs < 0) {
+        const bool within = known(context.fileEndUs) && !beyondEnd(context, timeUs);
+        (within ? stream.removedWithinFileUs : stream.removedBeyondFileUs) -= step.shiftUs;
+    } else if (step.shiftUs > 0) {
+        // A jump back first undoes a jump far ahead (the way back from a wild packet), then
+        // what was removed from within the file.
+        int64_t back = step.shiftUs;
+        const int64_t fromBeyond = std::min(back, stream.removedBeyondFileUs);
+        stream.removedBeyondFileUs -= fromBeyond;
+        back -= fromBeyond;
+        stream.removedWithinFileUs = std::max<int64_t>(0, stream.removedWithinFileUs - back);
+    }
 }
 
 void NoteTimelinePacket(StreamTimeline& stream, int64_t timeUs, int64_t durationUs) {

@@ -20,6 +20,10 @@ struct StreamTimeline {
     int64_t correctionUs = 0;            // added to every time stamp of the stream
     int64_t lastUs = kUnknownTime;       // time of its last packet
     int64_t predictedUs = kUnknownTime;  // where its next packet should be
+    // Time removed from within the span the file states for itself: a duration the file took
+    // from its own time stamps counts that gap, which the output does not hold.
+    int64_t removedWithinFileUs = 0;
+    int64_t removedBeyondFileUs = 0;  // removed from beyond it (the way to a wild packet)
 };
 
 // What the guard knows about the stream's file and the other streams in it.
@@ -55,6 +59,10 @@ struct TimelineStep {
 // than the threshold ahead of the file's other streams, or, alone in its file, beyond its end.
 TimelineStep NextTimelineStep(const StreamTimeline& stream, const TimelineContext& context,
                               int64_t timeUs);
+
+// Applies a step taken for a packet at timeUs (before the step) to the stream.
+void ApplyTimelineStep(StreamTimeline& stream, const TimelineStep& step,
+                       const TimelineContext& context, int64_t timeUs);
 
 // Notes a packet at timeUs (corrected) lasting durationUs (0 when unknown).
 void NoteTimelinePacket(StreamTimeline& stream, int64_t timeUs, int64_t durationUs);

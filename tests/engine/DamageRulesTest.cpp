@@ -91,6 +91,31 @@ TEST(TimestampGuardTest, AWildPacketIsPutBackAndTheStreamReturns) {
     EXPECT_EQ(stream.correctionUs, 0);
 }
 
+TEST(TimestampGuardTest, CountsTheGapsRemovedFromWithinTheFilesSpan) {
+    TimelineContext context;
+    context.fileEndUs = 1006 * kSecond;  // a duration taken from time stamps that jump
+    StreamTimeline stream;
+    auto step = [&](int64_t shiftSeconds, int64_t atSeconds) {
+        ApplyTimelineStep(stream, {TimelineEvent::Discontinuity, shiftSeconds * kSecond}, context,
+                          atSeconds * kSecond);
+    };
+    step(-1000, 1003);  // a jump within the stated span
+    EXPECT_EQ(stream.removedWithinFileUs, 1000 * kSecond);
+    EXPECT_EQ(stream.correctionUs, -1000 * kSecond);
+    step(-40000, 41003);  // a wild packet far beyond the end is not counted ...
+    EXPECT_EQ(stream.removedWithinFileUs, 1000 * kSecond);
+    step(40000, 1004);  // ... and its way back takes nothing from the earlier gap
+    EXPECT_EQ(stream.removedWithinFileUs, 1000 * kSecond);
+    step(1000, 5);  // a jump back within the file gives it back
+    EXPECT_EQ(stream.removedWithinFileUs, 0);
+    // A stream aligned from beyond the end was never within the span.
+    StreamTimeline late;
+    ApplyTimelineStep(late, {TimelineEvent::StartAligned, -3600000 * kSecond}, context,
+                      3600000 * kSecond);
+    EXPECT_EQ(late.removedWithinFileUs, 0);
+    EXPECT_EQ(late.correctionUs, -3600000 * kSecond);
+}
+
 TEST(TimestampGuardTest, RunawayLimitIsHalfAgainPlusTenSeconds) {
     EXPECT_EQ(RunawayLimitUs(6 * kSecond), 19 * kSecond);
     EXPECT_EQ(RunawayLimitUs(100 * kSecond), 160 * kSecond);
