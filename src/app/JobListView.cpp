@@ -18,7 +18,7 @@ namespace velmora::app {
 namespace {
 
 // Widths of the seven columns in pixels; together they fill the list of the fixed-size window.
-constexpr std::array<int, JobListModel::kColumnCount> kColumnWidths = {38, 150, 52, 60, 72, 80, 64};
+constexpr std::array<int, JobListModel::kColumnCount> kColumnWidths = {36, 140, 50, 60, 72, 80, 76};
 
 }  // namespace
 
