@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kConversionWaitMs = 120000;
 constexpr int kAviProfile = 1;
+// Full-HD output from a small clip: slow enough to be caught converting.
+constexpr int kFullHdProfile = 401;
 
 }  // namespace
 
@@ -30,6 +32,7 @@ private slots:
     void initTestCase();
     void twoClipsConvertThroughTheQueue();
     void presetAddReportsWhatItCannotAdd();
+    void closingInTheMiddleOfAConversion();
 };
 
 void ConversionTest::initTestCase() {
@@ -93,6 +96,32 @@ void ConversionTest::presetAddReportsWhatItCannotAdd() {
     QCOMPARE(fixture.desktop.messages[0].text,
              QStringLiteral("无法识别的音频或视频文件！") + broken);
     QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("***文件打开失败 ")));
+}
+
+void ConversionTest::closingInTheMiddleOfAConversion() {
+    WindowFixture fixture;
+    SampleSpec spec;
+    spec.durationSeconds = 20.0;
+    spec.width = 640;
+    spec.height = 360;
+    const QString clip = fixture.path(QStringLiteral("long.mkv"));
+    std::string error;
+    QVERIFY2(makeSampleMedia(spec, clip.toStdString(), &error), error.c_str());
+    auto window = fixture.makeWindow(/*fakeEngines=*/false);
+    window->show();
+    window->addPresetFiles(kFullHdProfile, {clip, clip});
+    QCOMPARE(window->jobList().rowCount(), 2);
+    window->action(WindowAction::Convert)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window->jobList().job(0).status == JobStatus::Converting,
+                             kConversionWaitMs);
+
+    // Closing stops the conversion and waits for it; no notice reaches the window afterwards.
+    QVERIFY(window->close());
+    QCOMPARE(window->jobList().job(1).status, JobStatus::Ready);
+    window.reset();
+    QTest::qWait(50);
+    QVERIFY(fixture.desktop.messages.empty());
+    QVERIFY(fixture.desktop.openedUrls.empty());
 }
 
 }  // namespace velmora::test
