@@ -295,7 +295,7 @@ void MainWindow::connectSignals() {
             &MainWindow::browseOutputFolder);
     connect(m_settingsGroup, &SettingsGroup::openRequested, this, &MainWindow::openOutputFolder);
 
-    connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::updateControls);
+    connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::queueStateChanged);
     connect(m_queue, &JobQueue::runEnded, this, &MainWindow::runEnded);
     connect(m_queue, &JobQueue::previewStopRequested, this, &MainWindow::previewStopRequested);
     connect(m_jobs, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateControls);
@@ -340,17 +340,27 @@ void MainWindow::chooseLook(const std::string& value) {
     writeSkin(m_settings, value);
 }
 
+void MainWindow::queueStateChanged(QueueState state) {
+    if (state == QueueState::Running && m_lastState == QueueState::Idle) {
+        m_removeOffered = false;
+    } else if (state == QueueState::Idle && m_lastState != QueueState::Idle) {
+        m_removeOffered = true;
+    }
+    m_lastState = state;
+    updateControls();
+}
+
 void MainWindow::updateControls() {
     const QueueState state = m_queue->state();
     const bool idle = state == QueueState::Idle;
     const bool hasRows = m_jobs->rowCount() > 0;
-    const bool selected = m_listView->selectedRow() >= 0;
+    const bool removable = idle && hasRows && m_removeOffered;
 
     action(WindowAction::Add)->setEnabled(idle);
     action(WindowAction::AddOneFile)->setEnabled(idle);
     action(WindowAction::AddSeveralFiles)->setEnabled(idle);
-    action(WindowAction::Remove)->setEnabled(idle && selected);
-    listButton(ListButton::Remove)->setEnabled(idle && selected);
+    action(WindowAction::Remove)->setEnabled(removable);
+    listButton(ListButton::Remove)->setEnabled(removable);
     action(WindowAction::Clear)->setEnabled(idle && hasRows);
     listButton(ListButton::Clear)->setEnabled(idle && hasRows);
     listButton(ListButton::MoveUp)->setEnabled(idle && hasRows);
@@ -371,10 +381,14 @@ void MainWindow::selectRow(int row) {
 }
 
 void MainWindow::rowSelected(int row) {
-    updateControls();
     if (!m_jobs->isValidRow(row)) {
+        updateControls();
         return;
     }
+    if (m_queue->isIdle()) {
+        m_removeOffered = true;
+    }
+    updateControls();
     m_previewGroup->trackBar()->setValue(0);
     m_previewFile = m_jobs->job(row).sourceFile;
     if (!m_queue->busy()) {
@@ -411,9 +425,13 @@ void MainWindow::filesDropped(const QStringList& paths) {
 }
 
 void MainWindow::removeSelected() {
-    m_queue->remove(m_listView->selectedRow());
-    // Remove is offered again only once the user selects a row.
-    m_listView->clearSelection();
+    const int row = m_listView->selectedRow();
+    m_queue->remove(row);
+    if (row >= 0) {
+        // Remove is offered again only once the user selects a row.
+        m_listView->clearSelection();
+        m_removeOffered = false;
+    }
     updateControls();
 }
 
@@ -423,6 +441,7 @@ void MainWindow::clearList() {
     }
     m_pending.reset();
     m_queue->clear();
+    m_removeOffered = false;
     updateControls();
 }
 
@@ -571,6 +590,7 @@ bool MainWindow::appendRegisteredJob(const JobCreation& creation) {
         return false;
     }
     selectRow(row);
+    m_removeOffered = true;
     m_logPane->appendNotice(QStringLiteral("装入成功."));
     updateControls();
     return true;

@@ -134,6 +134,7 @@ private:
     void startUp();
 
     void applySavedLook();
+    void queueStateChanged(QueueState state);
     void updateControls();
     void selectRow(int row);
     void rowSelected(int row);
@@ -165,6 +166,10 @@ private:
     QString m_previewFile;
     std::string m_snapshotPicture;
     bool m_shutDown = false;
+    // Remove is offered after an add, a selection or the end of a run, and withdrawn by a
+    // removal, Clear and Start.
+    bool m_removeOffered = false;
+    QueueState m_lastState = QueueState::Idle;
 
     JobListModel* m_jobs = nullptr;
     JobListView* m_listView = nullptr;

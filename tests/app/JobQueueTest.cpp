@@ -146,8 +146,17 @@ void JobQueueTest::controlsFollowTheQueueState() {
     expectControls({true, true, true, true, false, false, true, true, true, true, true},
                    "idle, jobs listed, the new row selected");
     m_window->jobListView().clearSelection();
-    expectControls({true, false, true, true, false, false, true, true, false, true, true},
+    expectControls({true, true, true, true, false, false, true, true, true, true, true},
                    "idle, jobs listed, nothing selected");
+    m_window->action(WindowAction::Remove)->trigger();  // asks for a selection
+    QCOMPARE(m_fixture->desktop.messages.size(), std::size_t{1});
+    QCOMPARE(jobs().rowCount(), 2);
+    m_window->jobListView().selectRow(1);
+    m_window->action(WindowAction::Remove)->trigger();
+    expectControls({true, false, true, true, false, false, true, true, false, true, true},
+                   "idle, a row removed");
+    addJobs({QStringLiteral("/src/b.mkv")});
+    m_fixture->desktop.messages.clear();
 
     // Stopping: Convert and Stop off, Pause as it was.
     std::optional<Controls> whileStopping;
@@ -173,7 +182,7 @@ void JobQueueTest::controlsFollowTheQueueState() {
     QVERIFY(whileStopping);
     QCOMPARE(describe(*whileStopping), describe({false, false, false, false, true, false, false,
                                                  false, false, false, false}));
-    expectControls({true, false, true, true, false, false, true, true, false, true, true},
+    expectControls({true, true, true, true, false, false, true, true, true, true, true},
                    "idle after the run");
 }
 
