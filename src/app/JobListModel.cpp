@@ -5,6 +5,8 @@
 #include <array>
 #include <utility>
 
+#include "component/TaskEndDecision.h"
+
 namespace velmora::app {
 
 namespace {
@@ -29,14 +31,15 @@ QString statusText(JobStatus status) {
             return QStringLiteral("转换中...");
         case JobStatus::Paused:
             return QStringLiteral("暂停");
+        // The end states read as the component words them for a job row.
         case JobStatus::Stopped:
-            return QStringLiteral("停止");
+            return QString::fromUtf8(endStateStatusText(TaskEndState::Stopped));
         case JobStatus::Done:
-            return QStringLiteral("完成");
+            return QString::fromUtf8(endStateStatusText(TaskEndState::Done));
         case JobStatus::Incomplete:
-            return QStringLiteral("不完整");
+            return QString::fromUtf8(endStateStatusText(TaskEndState::Incomplete));
         case JobStatus::Failed:
-            return QStringLiteral("失败");
+            return QString::fromUtf8(endStateStatusText(TaskEndState::Failed));
     }
     return {};
 }

@@ -101,12 +101,13 @@ bool JobQueue::hasFreeSlot() const {
     return m_slots.countInState(kSlotFree) > 0;
 }
 
-std::set<std::string> JobQueue::listedOutputs() const {
-    std::set<std::string> outputs;
+JobListNames JobQueue::listedNames() const {
+    JobListNames names;
     for (int row = 0; row < m_jobs.rowCount(); ++row) {
-        outputs.insert(m_slots.slot(row).output.FileName);
+        names.sources.push_back(m_slots.slot(row).input.FileName);
+        names.outputs.push_back(m_slots.slot(row).output.FileName);
     }
-    return outputs;
+    return names;
 }
 
 int JobQueue::appendJob(const JobRecords& records) {
@@ -351,20 +352,28 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
     if (row >= 0 && !m_taskEnded[static_cast<std::size_t>(info.TaskIndex)]) {
         m_taskEnded[static_cast<std::size_t>(info.TaskIndex)] = true;
         const QString remark = fromUtf8(info.EndStateText);
-        if (info.Exception) {
-            // A failure never reads "完成", whatever else the record says.
-            m_jobs.setStatus(row, JobStatus::Failed,
-                             info.ExceptionMsg.empty() ? remark : fromUtf8(info.ExceptionMsg));
-            ++m_summary.failed;
-        } else if (info.Finished && info.EndState == TaskEndState::Incomplete) {
-            m_jobs.setStatus(row, JobStatus::Incomplete, remark);
-            ++m_summary.incomplete;
-        } else if (info.Finished) {
-            m_jobs.setProgress(row, 100);
-            m_jobs.setStatus(row, JobStatus::Done, remark);
-            ++m_summary.done;
+        // A failure never reads "完成", whatever else the record says.
+        switch (info.Exception ? TaskEndState::Failed : info.EndState) {
+            case TaskEndState::Failed:
+                m_jobs.setStatus(row, JobStatus::Failed,
+                                 info.ExceptionMsg.empty() ? remark : fromUtf8(info.ExceptionMsg));
+                ++m_summary.failed;
+                break;
+            case TaskEndState::Incomplete:
+                m_jobs.setStatus(row, JobStatus::Incomplete, remark);
+                ++m_summary.incomplete;
+                break;
+            case TaskEndState::Stopped:
+                // The row keeps its status until the whole run has ended.
+                break;
+            case TaskEndState::Done:
+            case TaskEndState::DoneWithSkippedData:
+            case TaskEndState::DoneWithDroppedStream:
+                m_jobs.setProgress(row, 100);
+                m_jobs.setStatus(row, JobStatus::Done, remark);
+                ++m_summary.done;
+                break;
         }
-        // Stopped: the row keeps its status until the whole run has ended.
     }
     if (info.Exception) {
         m_seams.messageBox(m_dialogParent, QMessageBox::Warning, QStringLiteral("Velmora"),

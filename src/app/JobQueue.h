@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QString>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -65,8 +64,8 @@ public:
     bool busy() const { return m_busy; }
     const JobSlotTable& jobSlots() const { return m_slots; }
     bool hasFreeSlot() const;
-    // The outputs the listed jobs write; another job must not take one of them.
-    std::set<std::string> listedOutputs() const;
+    // The sources and outputs of the listed jobs, which a new job's output must avoid.
+    JobListNames listedNames() const;
 
     // Appends a registered job as a new row "准备", stored in the lowest free slot. Its row, or
     // -1 when no slot is free.

@@ -554,7 +554,7 @@ void MainWindow::addPresetFiles(int profileCode, const QStringList& files) {
             return;
         }
         const JobCreation created = createJob(*m_converter, file.toStdString(), choices, folder,
-                                              rule, m_queue->listedOutputs());
+                                              rule, m_queue->listedNames());
         if (!created.added()) {
             reportRefusal(file, created);
             continue;
@@ -620,7 +620,10 @@ void MainWindow::reportRefusal(const QString& source, const JobCreation& creatio
             logLine = QStringLiteral("***") + QString::fromUtf8(kNoOutputNameMessage) + message;
             break;
         case JobStep::OutputIsSource:
-            logLine = QStringLiteral("***输出文件不能覆盖源文件: ") + message;
+            logLine = QStringLiteral("***") + QString::fromUtf8(kOutputIsSourceMessage) + message;
+            break;
+        case JobStep::SourceIsListedOutput:
+            logLine = QStringLiteral("***") + QString::fromUtf8(kSourceIsOutputMessage) + message;
             break;
     }
     m_logPane->appendNotice(logLine);

@@ -76,6 +76,14 @@ bool BatchJobs::loadLibraries() {
     return false;
 }
 
+void BatchJobs::planSources(const std::vector<std::string>& sources) {
+    for (const std::string& source : sources) {
+        if (!namesAny(m_batchSources, source)) {
+            m_batchSources.push_back(source);
+        }
+    }
+}
+
 bool BatchJobs::refuse(JobOutcome outcome, const std::string& message) {
     outcome.status = JobStatus::notAdded;
     outcome.message = message;
@@ -90,8 +98,8 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
     outcome.job = static_cast<int>(m_outcomes.size());
     outcome.source = sourceFile;
 
-    const JobCreation created =
-        createJob(m_converter, sourceFile, choices, outputFolder, rule, m_claimedOutputs);
+    const JobCreation created = createJob(m_converter, sourceFile, choices, outputFolder, rule,
+                                          JobListNames{m_batchSources, m_claimedOutputs});
     outcome.output = created.records.output.FileName;  // empty until the output is named
     switch (created.failedAt) {
         case JobStep::Added:
@@ -104,11 +112,20 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
         case JobStep::OutputName:
             return refuse(outcome, "no free output name for " + created.message);
         case JobStep::OutputIsSource:
-            return refuse(outcome, "the output " + created.message + " would overwrite its source");
+            outcome.output = created.message;
+            return refuse(outcome, "the output " + created.message + " would overwrite " +
+                                       (sameFilePath(created.message, sourceFile)
+                                            ? std::string("its source")
+                                            : "the source of another job of this batch"));
+        case JobStep::SourceIsListedOutput:
+            return refuse(outcome, "the source is the output of an earlier job of this batch");
         case JobStep::SetOutputFile:
             return refuse(outcome, "cannot convert with these options: " + created.message);
     }
-    m_claimedOutputs.insert(outcome.output);
+    m_claimedOutputs.push_back(outcome.output);
+    if (!namesAny(m_batchSources, sourceFile)) {
+        m_batchSources.push_back(sourceFile);
+    }
     m_taskJobs.push_back(outcome.job);
     m_outcomes.push_back(outcome);
     m_reporter.added(outcome.job, outcome.source, outcome.output);
@@ -125,12 +142,7 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     outcome.seconds =
         std::chrono::duration<double>(now - m_taskStarts[static_cast<std::size_t>(info.TaskIndex)])
             .count();
-    if (info.Exception) {
-        outcome.status = JobStatus::failed;
-        outcome.message = info.ExceptionMsg;
-    } else {
-        outcome.status = info.Finished ? JobStatus::done : JobStatus::stopped;
-    }
+    applyEndReport(outcome, info.EndReport);
     fillOutputFacts(outcome);
     m_endedJobs.insert(job);
     m_reporter.finished(outcome);
@@ -198,7 +210,9 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
         }
         if (!stopping && !allDone && interrupted && interrupted()) {
             stopping = true;
-            m_reporter.notice("Interrupted: stopping the conversions (Ctrl-C again to quit now)");
+            m_reporter.notice(
+                "Interrupted: stopping the conversions (press Ctrl-C again after 2 s to quit at "
+                "once)");
             m_converter.StopTasks(true);
         }
     }

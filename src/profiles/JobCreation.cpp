@@ -1,19 +1,10 @@
 #include "profiles/JobCreation.h"
 
-#include <filesystem>
-
 #include "probe/MediaProbe.h"
 
 namespace velmora {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
-}
 
 JobCreation refused(JobStep step, std::string message, JobRecords records = {}) {
     JobCreation creation;
@@ -58,7 +49,7 @@ JobCreation registerJob(TMediaConverter& converter, JobRecords records) {
 
 JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
                       const JobChoices& choices, const std::string& outputFolder,
-                      ExistingFileRule rule, const std::set<std::string>& claimedOutputs) {
+                      ExistingFileRule rule, const JobListNames& list) {
     // As in a window add, the probe must open the source before anything else is done.
     std::string error;
     const auto durationUs = openSource(converter, sourceFile, &error);
@@ -70,21 +61,22 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
         return refused(JobStep::Options, resolved.error);
     }
 
-    const FileExists takenOnDisk = [](const std::string& path) { return fileExistsOnDisk(path); };
-    const FileExists taken = [&claimedOutputs](const std::string& path) {
-        return claimedOutputs.contains(path) || fileExistsOnDisk(path);
-    };
-    const bool claimed = claimedOutputs.contains(resolved.pending->OutputFile);
-    JobBuild build =
-        buildOneFileJob(*resolved.pending, claimed ? ExistingFileRule::NewName : rule,
-                        rule == ExistingFileRule::Overwrite && !claimed ? takenOnDisk : taken);
+    JobListNames names = list;
+    if (!namesAny(names.sources, sourceFile)) {
+        names.sources.push_back(sourceFile);
+    }
+    JobBuild build = buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, names);
     if (!build.records) {
-        return refused(JobStep::OutputName, resolved.pending->OutputFile);
+        switch (build.failure) {
+            case JobBuildFailure::OutputIsSource:
+                return refused(JobStep::OutputIsSource, build.clash);
+            case JobBuildFailure::SourceIsListedOutput:
+                return refused(JobStep::SourceIsListedOutput, build.clash);
+            default:
+                return refused(JobStep::OutputName, build.clash);
+        }
     }
     JobRecords& records = *build.records;
-    if (sameFile(sourceFile, records.output.FileName)) {
-        return refused(JobStep::OutputIsSource, records.output.FileName, std::move(records));
-    }
     records.output.ExtOptions = choices.extOptions;
     return registerJob(converter, std::move(records));
 }

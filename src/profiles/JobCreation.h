@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "component/MediaConverter.h"
@@ -24,17 +23,18 @@ enum class JobStep {
     Added,
     OpenSource,
     Options,
-    OutputName,
-    OutputIsSource,
+    OutputName,            // every numbered name is taken
+    OutputIsSource,        // the output would overwrite the job's own source or a listed one
+    SourceIsListedOutput,  // another listed job writes this job's source
     AddTask,
-    SetOutputFile
+    SetOutputFile,
 };
 
 struct JobCreation {
     JobStep failedAt = JobStep::Added;
     // Why, by step: the probe's text (OpenSource), the option settings' text (Options), the name
-    // that had no free variant (OutputName), the output that is the source (OutputIsSource), the
-    // converter's LastErrMsg (AddTask, SetOutputFile).
+    // the naming failed on (OutputName, OutputIsSource, SourceIsListedOutput), the converter's
+    // LastErrMsg (AddTask, SetOutputFile).
     std::string message;
     // Filled from the OutputName step on; records.output.FileName is the output name.
     JobRecords records;
@@ -51,11 +51,10 @@ std::optional<std::int64_t> openSource(TMediaConverter& converter, const std::st
 // AddTask and SetOutputFile for a job's records; a task whose output is refused is removed again.
 JobCreation registerJob(TMediaConverter& converter, JobRecords records);
 
-// The whole add of one source with fixed choices. claimedOutputs are the outputs other jobs
-// already write: they count as taken even under the overwrite rule, so that two jobs never write
-// one file. An output that is the source itself is refused.
+// The whole add of one source with fixed choices, named with the other jobs of the list in view
+// (their outputs are taken, their sources must not be overwritten; the source is added to them).
 JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
                       const JobChoices& choices, const std::string& outputFolder,
-                      ExistingFileRule rule, const std::set<std::string>& claimedOutputs);
+                      ExistingFileRule rule, const JobListNames& list);
 
 }  // namespace velmora

@@ -48,6 +48,16 @@ Controls controlsOf(const MainWindow& window) {
                 settings.cpuUsageBox()->isEnabled() && settings.filesAtOnceBox()->isEnabled()};
 }
 
+TTerminateInfo endOf(int task, TaskEndState state, const std::string& text) {
+    TTerminateInfo info;
+    info.TaskIndex = task;
+    info.Finished = isDone(state);
+    info.EndState = state;
+    info.EndStateText = text;
+    info.EndReport.state = state;
+    return info;
+}
+
 QString describe(const Controls& c) {
     return QStringLiteral(
                "add=%1 remove=%2 clear=%3 convert=%4 pause=%5 stop=%6 up=%7 down=%8 "
@@ -264,10 +274,10 @@ void JobQueueTest::incompleteAndDoneWithRemarksKeepTheirDetail() {
         {QStringLiteral("/src/a.mkv"), QStringLiteral("/src/b.mkv"), QStringLiteral("/src/c.mkv")});
     const int first = startRun();
     waitForStatus(0, JobStatus::Converting);
+    // As the component reports them: Finished only for the done states.
+    m_window->queue().handleTerminate(endOf(0, TaskEndState::Incomplete, "只转换了 40%"));
     m_window->queue().handleTerminate(
-        TTerminateInfo{0, true, false, {}, TaskEndState::Incomplete, "只转换了 40%"});
-    m_window->queue().handleTerminate(
-        TTerminateInfo{1, true, false, {}, TaskEndState::DoneWithSkippedData, "跳过了损坏的数据"});
+        endOf(1, TaskEndState::DoneWithSkippedData, "跳过了损坏的数据"));
     QCOMPARE(statusesOf(jobs()), QStringList({"不完整", "完成", "准备"}));
     QCOMPARE(jobs().job(0).detail, QStringLiteral("只转换了 40%"));
     QVERIFY(jobs().job(0).progress < 100);
