@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <array>
 
 #include "app/JobListModel.h"
 #include "ui/ProgressCell.h"
@@ -17,12 +16,24 @@ namespace velmora::app {
 
 namespace {
 
-// Widths of the seven columns in pixels; together they fill the list of the fixed-size window.
-constexpr std::array<int, JobListModel::kColumnCount> kColumnWidths = {36, 140, 50, 60, 72, 80, 76};
+constexpr int kProgressColumnWidth = 80;
+constexpr int kColumnPaddingPx = 6;
+
+// A header whose fitted sections keep some air around their captions.
+class PaddedHeader : public QHeaderView {
+public:
+    explicit PaddedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        return QHeaderView::sectionSizeFromContents(logicalIndex) + QSize(kColumnPaddingPx, 0);
+    }
+};
 
 }  // namespace
 
 JobListView::JobListView(QWidget* parent) : QTreeView(parent) {
+    setHeader(new PaddedHeader(this));
     setObjectName(QStringLiteral("jobList"));
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -46,9 +57,14 @@ JobListView::JobListView(QWidget* parent) : QTreeView(parent) {
 void JobListView::setJobModel(JobListModel* model) {
     m_jobs = model;
     setModel(model);
+    // The short columns fit their caption and texts in whatever look is applied; the source path
+    // takes the rest of the width and is shortened in the middle.
     for (int column = 0; column < JobListModel::kColumnCount; ++column) {
-        setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
+        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
+    header()->setSectionResizeMode(JobListModel::SourceFileColumn, QHeaderView::Stretch);
+    header()->setSectionResizeMode(JobListModel::ProgressColumn, QHeaderView::Fixed);
+    setColumnWidth(JobListModel::ProgressColumn, kProgressColumnWidth);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit selectedRowChanged(selectedRow()); });
 }
@@ -85,6 +101,10 @@ QMenu* JobListView::createRowMenu(int row, QWidget* parent) {
     connect(openFolder, &QAction::triggered, this,
             [this, output] { emit openOutputFolderRequested(QFileInfo(output).absolutePath()); });
     return menu;
+}
+
+int JobListView::sizeHintForColumn(int column) const {
+    return QTreeView::sizeHintForColumn(column) + kColumnPaddingPx;
 }
 
 QStringList JobListView::droppedPaths(const QMimeData* data) {

@@ -39,6 +39,8 @@ signals:
     void rowActivated(int row);
 
 protected:
+    // The widest text of a column plus some air, so that fitted columns do not look cramped.
+    int sizeHintForColumn(int column) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
