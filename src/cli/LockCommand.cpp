@@ -55,7 +55,7 @@ std::optional<LockRecord> currentRecord(const std::string& path, std::ostream& e
     std::string error;
     auto record = readLockRecord(path, &error);
     if (!record) {
-        err << "velmora-cli lock: " << error << '\n';
+        err << "velmora-cli lock: " << error << "; nothing was changed\n";
     }
     return record;
 }
@@ -106,6 +106,11 @@ int clearLock(const LockOptions& options, const std::string& path, std::ostream&
         return kDone;
     }
     if (!options.master) {
+        std::string error;
+        if (!readLockRecord(path, &error)) {
+            err << "velmora-cli lock: " << error << "; nothing was changed\n";
+            return kFailed;
+        }
         if (::unlink(path.c_str()) != 0) {
             err << "velmora-cli lock: cannot remove " << path << ": " << std::strerror(errno)
                 << '\n';

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -136,6 +137,23 @@ std::optional<std::string> readSmallFile(const std::string& path, std::string* e
     return text;
 }
 
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower;
+}
+
+// An empty file, or one with the lock's section: the lock commands change nothing else.
+bool looksLikeALockFile(std::string_view text) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        return true;
+    }
+    const std::string section = "[" + std::string(kLockSection) + "]";
+    return lowerCase(text).find(lowerCase(section)) != std::string::npos;
+}
+
 LockRecord recordOf(std::string_view text) {
     LockRecord record;
     record.password = readIniValue(text, kLockSection, kLockPasswordKey).value_or("");
@@ -239,6 +257,10 @@ std::optional<LockRecord> readLockRecord(const std::string& path, std::string* e
     const auto text = readSmallFile(path, &reason);
     if (!text) {
         fail(error, reason);
+        return std::nullopt;
+    }
+    if (!looksLikeALockFile(*text)) {
+        fail(error, path + " is not a lock file (it has no [" + kLockSection + "] section)");
         return std::nullopt;
     }
     return recordOf(*text);

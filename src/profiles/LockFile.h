@@ -77,7 +77,9 @@ LockCheck checkLockFile(const std::string& path, uid_t trustedOwner = 0);
 std::string lockFileText(const LockRecord& record);
 
 // Reads the stored values of an existing lock file, whoever owns it (the lock commands keep the
-// value they do not change). Nothing, with the reason in *error, when there is no readable file.
+// value they do not change). Nothing, with the reason in *error, when there is no readable file
+// or it is not a lock file (neither empty nor holding the lock's section), so that a lock path
+// set by mistake never makes the commands replace or remove some other file.
 std::optional<LockRecord> readLockRecord(const std::string& path, std::string* error);
 
 // Writes the lock file in one step (a reader never sees half of it), mode 0644, creating its

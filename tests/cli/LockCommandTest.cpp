@@ -143,6 +143,27 @@ TEST(LockCommand, ClearRemovesTheLockOrOnlyItsMaster) {
     EXPECT_NE(run.out.find("There is no lock"), std::string::npos);
 }
 
+TEST(LockCommand, AnotherFileAtTheLockPathIsNeitherReplacedNorRemoved) {
+    test::TempDir dir;
+    const std::string path = dir.file("passwd");
+    std::ofstream(path) << "root:x:0:0:root:/root:/bin/bash\n";
+    for (const bool master : {false, true}) {
+        LockRun run = runLock(LockAction::Set, master, path, {"pw", "pw"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("is not a lock file"), std::string::npos) << run.err;
+        run = runLock(LockAction::Clear, master, path, {});
+        EXPECT_EQ(run.exitCode, 1);
+    }
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    EXPECT_EQ(line, "root:x:0:0:root:/root:/bin/bash");
+
+    // An empty file is taken as a lock without a password.
+    std::ofstream(dir.file("empty"));
+    EXPECT_EQ(runLock(LockAction::Set, false, dir.file("empty"), {"pw", "pw"}).exitCode, 0);
+}
+
 TEST(LockCommand, ALockThatTheProgramWouldIgnoreIsNotReportedAsSet) {
     test::TempDir dir;
     fs::create_directories(dir.file("open"));
