@@ -101,6 +101,8 @@ WindowSetup defaultWindowSetup() {
     setup.defaultOutputFolder = defaultOutputFolderPath();
     setup.skinsFolder = ui::dataFolder(QStringLiteral("skins"));
     setup.helpFolder = ui::dataFolder(QStringLiteral("help"));
+    setup.update = defaultUpdateSetup();
+    setup.makerLinks = defaultMakerLinks();
     return setup;
 }
 
@@ -168,6 +170,9 @@ void MainWindow::buildActions() {
     add->setMenu(m_addMenu);
     buildSkinMenu();
     action(WindowAction::Skin)->setMenu(m_skinMenu);
+    m_helpMenu = new HelpMenu(HelpSetup{m_setup.helpFolder, m_setup.update, m_setup.makerLinks},
+                              m_setup.seams, this);
+    action(WindowAction::Help)->setMenu(m_helpMenu);
 }
 
 void MainWindow::buildSkinMenu() {
@@ -208,7 +213,8 @@ void MainWindow::buildToolBar() {
     bar->addAction(action(WindowAction::Skin));
     bar->addAction(action(WindowAction::Help));
     addToolBar(Qt::TopToolBarArea, bar);
-    for (const WindowAction withMenu : {WindowAction::Add, WindowAction::Skin}) {
+    for (const WindowAction withMenu :
+         {WindowAction::Add, WindowAction::Skin, WindowAction::Help}) {
         if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action(withMenu)))) {
             button->setPopupMode(QToolButton::InstantPopup);
         }
@@ -270,7 +276,8 @@ void MainWindow::connectSignals() {
             [this] { m_queue->startOrResume(runSettings()); });
     connect(action(WindowAction::Pause), &QAction::triggered, m_queue, &JobQueue::pause);
     connect(action(WindowAction::Stop), &QAction::triggered, m_queue, &JobQueue::stop);
-    connect(action(WindowAction::Help), &QAction::triggered, this, &MainWindow::showHelp);
+    // F1; the toolbar button itself drops the help menu down.
+    connect(action(WindowAction::Help), &QAction::triggered, m_helpMenu, &HelpMenu::openHelpSystem);
 
     connect(listButton(ListButton::MoveUp), &QPushButton::clicked, this,
             [this] { moveSelected(true); });
@@ -461,16 +468,6 @@ void MainWindow::showInformation() {
     if (m_jobs->isValidRow(row) && QFileInfo(m_jobs->job(row).sourceFile).isFile()) {
         emit mediaInformationRequested(m_jobs->job(row).sourceFile);
     }
-}
-
-void MainWindow::showHelp() {
-    const QString index = QDir(m_setup.helpFolder).filePath(QStringLiteral("index.html"));
-    if (QFileInfo(index).isFile()) {
-        m_setup.seams.openUrl(QUrl::fromLocalFile(index));
-        return;
-    }
-    m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
-                             QStringLiteral("没有找到帮助文件：") + index, QMessageBox::Ok);
 }
 
 void MainWindow::browseOutputFolder() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/DesktopSeams.h"
+#include "app/HelpMenu.h"
 #include "app/JobQueue.h"
 #include "app/MainThreadBridge.h"
 #include "component/MediaConverter.h"
@@ -41,10 +42,13 @@ struct WindowSetup {
     std::string defaultOutputFolder;  // used when system.ini names none
     QString skinsFolder;              // the theme files of the looks
     QString helpFolder;               // help/index.html
+    UpdateSetup update;               // the online update's version file
+    MakerLinks makerLinks;            // the About box's and the help menu's addresses
 };
 
 // The defaults for the running program: the desktop's seams (no power-off), the real engine,
-// the settings file's usual place, $HOME/Video_Directory and the data folders.
+// the settings file's usual place, $HOME/Video_Directory, the data folders and the build-time
+// addresses of the maker.
 WindowSetup defaultWindowSetup();
 
 // Commands of the toolbar and the keyboard.
@@ -96,6 +100,7 @@ public:
     }
     QToolButton* toolButton(WindowAction which) const;
     QMenu* skinMenu() const { return m_skinMenu; }
+    HelpMenu* helpMenu() const { return m_helpMenu; }
     JobListModel& jobList() const { return *m_jobs; }
     JobListView& jobListView() const { return *m_listView; }
     JobQueue& queue() const { return *m_queue; }
@@ -145,7 +150,6 @@ private:
     void clearList();
     void moveSelected(bool up);
     void showInformation();
-    void showHelp();
     void browseOutputFolder();
     void openOutputFolder();
     void runEnded(const RunSummary& summary);
@@ -179,6 +183,7 @@ private:
     LogPane* m_logPane = nullptr;
     QMenu* m_addMenu = nullptr;
     QMenu* m_skinMenu = nullptr;
+    HelpMenu* m_helpMenu = nullptr;
     std::array<QAction*, kWindowActionCount> m_actions{};
     std::array<QPushButton*, kListButtonCount> m_listButtons{};
 };

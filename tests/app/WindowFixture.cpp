@@ -70,6 +70,8 @@ app::WindowSetup WindowFixture::setup(bool fakeEngines) {
     setup.defaultOutputFolder = defaultOutputFolder().toStdString();
     setup.skinsFolder = skinsFolder();
     setup.helpFolder = path(QStringLiteral("help"));
+    // No address: a check from a test window is refused at once and never leaves the machine.
+    setup.update.versionFilePath = path(QStringLiteral("update.ini"));
     return setup;
 }
 
