@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -16,7 +17,7 @@ namespace velmora::app {
 namespace {
 
 // Room for an icon and three lines of the longest captions under it.
-constexpr QSize kGridSize(138, 124);
+constexpr QSize kGridSize(152, 124);
 constexpr int kCodeRole = Qt::UserRole;
 
 QString fromView(std::string_view text) {
@@ -26,6 +27,21 @@ QString fromView(std::string_view text) {
 std::size_t slotOf(ProfileTab tab) {
     return static_cast<std::size_t>(tab);
 }
+
+// Every entry takes its whole cell of the grid. The size the style would compute wraps the
+// caption for one width while looks that pad their items paint it narrower, which cut captions
+// short; with the cell's size the caption wraps within the room it is painted in.
+class CellSizedDelegate : public QStyledItemDelegate {
+public:
+    CellSizedDelegate(QSize size, QObject* parent) : QStyledItemDelegate(parent), m_size(size) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return m_size;
+    }
+
+private:
+    QSize m_size;
+};
 
 int tabIndexOf(ProfileTab tab) {
     const auto tabs = profileTabs();
@@ -77,8 +93,8 @@ FormatChooser::FormatChooser(PendingJobOptions& pending, const DesktopSeams& sea
 
     fillLists();
     m_tabs->setCurrentIndex(0);
-    // Four icons with their captions side by side, three rows of them.
-    resize(kGridSize.width() * 4 + 90, kGridSize.height() * 3 + 130);
+    // Four icons with their captions side by side, four rows of them.
+    resize(kGridSize.width() * 4 + 90, kGridSize.height() * 4 + 130);
 }
 
 QListWidget* FormatChooser::buildList(ProfileTab tab) {
@@ -88,10 +104,10 @@ QListWidget* FormatChooser::buildList(ProfileTab tab) {
     list->setIconSize(QSize(kProfileIconSize, kProfileIconSize));
     list->setGridSize(kGridSize);
     list->setWordWrap(true);
+    list->setItemDelegate(new CellSizedDelegate(kGridSize - QSize(6, 6), list));
     list->setMovement(QListView::Static);
     list->setResizeMode(QListView::Adjust);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setUniformItemSizes(true);
     list->setDragEnabled(false);
     list->viewport()->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, [this, tab] { selectionChanged(tab); });

@@ -23,7 +23,7 @@ namespace {
 // Entries a list shows when opened.
 constexpr int kVisibleEntries = 30;
 // Characters a closed list makes room for; longer entries show in full in the opened list.
-constexpr int kListTextLength = 17;
+constexpr int kListTextLength = 24;
 constexpr int kTimeEditDigits = 4;
 constexpr int kTimeEditWidth = 46;
 
