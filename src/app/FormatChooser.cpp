@@ -97,6 +97,14 @@ FormatChooser::FormatChooser(PendingJobOptions& pending, const DesktopSeams& sea
     resize(kGridSize.width() * 4 + 90, kGridSize.height() * 4 + 130);
 }
 
+FormatChooser::~FormatChooser() {
+    // The lists empty themselves as they go, which must not reach a pending record that may
+    // already be gone.
+    for (QListWidget* entries : m_lists) {
+        entries->disconnect(this);
+    }
+}
+
 QListWidget* FormatChooser::buildList(ProfileTab tab) {
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("profileList%1").arg(tabIndexOf(tab) + 1));

@@ -33,6 +33,7 @@ public:
     // the chooser the saved look each time it is shown.
     FormatChooser(PendingJobOptions& pending, const DesktopSeams& seams,
                   std::function<void(QWidget&)> applyLook, QWidget* parent = nullptr);
+    ~FormatChooser() override;
 
     // Shows the chooser modally until the user cancels it (false, ChooserResult "2") or the
     // option settings that openOptions shows are confirmed (true, ChooserResult "1"). openOptions

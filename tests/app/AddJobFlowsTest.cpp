@@ -98,6 +98,7 @@ private slots:
     void cutOfTenSecondsFromThirty();
     void cutRangeBeyondTheSourceIsRefused();
     void timeEditsTakeDigitsOnly();
+    void datSourceIsReadAsMpeg();
     void fiveFilesAreListedInReverseOrder();
     void severalFilesWalkStopsAtAFailedTask();
     void clashGetsTheNextFreeNewName();
@@ -115,6 +116,7 @@ private:
     QTemporaryDir m_media;
     QString m_clip;      // 1 s, picture and sound
     QString m_longClip;  // 45 s, picture only
+    QString m_mpegClip;  // 2 s MPEG program stream
 };
 
 void AddJobFlowsTest::initTestCase() {
@@ -139,6 +141,15 @@ void AddJobFlowsTest::initTestCase() {
     longSpec.audio = false;
     m_longClip = QDir(m_media.path()).filePath(QStringLiteral("long.mkv"));
     QVERIFY2(makeSampleMedia(longSpec, m_longClip.toStdString(), &error), error.c_str());
+
+    SampleSpec mpegSpec;
+    mpegSpec.container = "mpeg";
+    mpegSpec.videoCodec = "mpeg2video";
+    mpegSpec.audioCodec = "mp2";
+    mpegSpec.width = 160;
+    mpegSpec.height = 120;
+    m_mpegClip = QDir(m_media.path()).filePath(QStringLiteral("disc.mpg"));
+    QVERIFY2(makeSampleMedia(mpegSpec, m_mpegClip.toStdString(), &error), error.c_str());
 }
 
 QString AddJobFlowsTest::clipAt(const WindowFixture& fixture, const QString& name) const {
@@ -353,6 +364,7 @@ void AddJobFlowsTest::audioProfilePutsTheSettingsInAudioMode() {
         audioListsOn = dialog.list(OptionKind::AudioEncoder)->isEnabled() &&
                        dialog.list(OptionKind::Volume)->isEnabled();
         encoderShown = dialog.list(OptionKind::VideoEncoder)->currentText();
+        dialog.previewButton()->click();
     });
     window->action(WindowAction::AddOneFile)->trigger();
     QVERIFY2(script.finished(), qPrintable(script.failure()));
@@ -361,6 +373,9 @@ void AddJobFlowsTest::audioProfilePutsTheSettingsInAudioMode() {
     QVERIFY(videoListsOff);
     QVERIFY(audioListsOn);
     QCOMPARE(encoderShown, QStringLiteral("该格式无视频"));
+    // "预览视频" hands the source to the desktop.
+    QCOMPARE(fixture.desktop.openedUrls.size(), std::size_t{1});
+    QCOMPARE(fixture.desktop.openedUrls[0], QUrl::fromLocalFile(fixture.desktop.fileToChoose));
     QCOMPARE(window->jobList().rowCount(), 1);
     QCOMPARE(window->jobList().job(0).targetFormat, QStringLiteral("MP3"));
     const JobSlot& slot = window->queue().jobSlots().slot(0);
@@ -529,6 +544,27 @@ void AddJobFlowsTest::timeEditsTakeDigitsOnly() {
     QCOMPARE(afterDigits, QStringLiteral("15"));
     QCOMPARE(messagesAfterDigits, std::size_t{1});
     QCOMPARE(afterPaste, QStringLiteral("15"));
+}
+
+void AddJobFlowsTest::datSourceIsReadAsMpeg() {
+    WindowFixture fixture;
+    auto window = fixture.makeWindow(/*fakeEngines=*/false);
+    const QString source = fixture.path(QStringLiteral("AVSEQ01.DAT"));
+    QVERIFY(QFile::copy(m_mpegClip, source));
+    fixture.desktop.fileToChoose = source;
+    QString stopSeconds;
+    ModalScript script;
+    chooseProfile(script, ProfileTab::Common, 0);
+    confirmSettings(script, [&](OptionSettingsDialog& dialog) {
+        stopSeconds = dialog.cutStopEdit(2)->text();  // the duration probe read it as MPEG too
+    });
+    window->action(WindowAction::AddOneFile)->trigger();
+    QVERIFY2(script.finished(), qPrintable(script.failure()));
+    QCOMPARE(stopSeconds, QStringLiteral("02"));
+    QCOMPARE(window->jobList().rowCount(), 1);
+    QCOMPARE(window->jobList().job(0).sourceFormat, QStringLiteral("DAT"));
+    QCOMPARE(window->queue().jobSlots().slot(0).input.ForceFormat, std::string("mpeg"));
+    QVERIFY(fixture.desktop.messages.empty());
 }
 
 void AddJobFlowsTest::fiveFilesAreListedInReverseOrder() {
