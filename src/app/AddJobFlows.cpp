@@ -113,7 +113,6 @@ void AddJobFlows::addSeveralFiles(const QStringList& files) {
     PendingJobOptions& pending = m_window.pendingJobOptions();
     const std::string folder = m_window.settingsGroup().outputFolder().toStdString();
     const ExistingFileRule rule = m_window.settingsGroup().existingFileRule();
-    bool added = false;
     // From the last file to the first.
     for (auto file = files.crbegin(); file != files.crend(); ++file) {
         if (!QFileInfo::exists(*file)) {
@@ -135,11 +134,9 @@ void AddJobFlows::addSeveralFiles(const QStringList& files) {
             }
             continue;
         }
-        added = m_window.appendRegisteredJob(created, /*select=*/false) || added;
+        m_window.appendRegisteredJob(created, /*select=*/false);
     }
-    if (added) {
-        selectLastRow();
-    }
+    selectLastRow();
 }
 
 QStringList AddJobFlows::expandDropped(const QStringList& paths,
@@ -190,7 +187,6 @@ void AddJobFlows::addDroppedFiles(const QStringList& paths, std::optional<int> p
     PendingJobOptions& pending = m_window.pendingJobOptions();
     const std::string folder = m_window.settingsGroup().outputFolder().toStdString();
     const ExistingFileRule rule = m_window.settingsGroup().existingFileRule();
-    bool added = false;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& file = files[i];
         if (!m_window.queue().hasFreeSlot()) {
@@ -214,11 +210,9 @@ void AddJobFlows::addDroppedFiles(const QStringList& paths, std::optional<int> p
             notAdded.push_back({file, refusalReason(created)});
             continue;
         }
-        added = m_window.appendRegisteredJob(created, /*select=*/false) || added;
+        m_window.appendRegisteredJob(created, /*select=*/false);
     }
-    if (added) {
-        selectLastRow();
-    }
+    selectLastRow();
     reportNotAdded(notAdded);
 }
 

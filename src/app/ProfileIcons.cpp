@@ -41,7 +41,7 @@ enum class Glyph {
     Speaker,
 };
 
-struct IconSpec {
+struct IconDesign {
     int code;
     Glyph glyph;
     const char* label;  // the format, on the band
@@ -49,7 +49,7 @@ struct IconSpec {
 };
 
 // One row per profile, in code order.
-constexpr std::array<IconSpec, kProfileCount> kIcons{{
+constexpr std::array<IconDesign, kProfileCount> kIcons{{
     {1, Glyph::Monitor, "AVI", ""},
     {2, Glyph::PortablePlayer, "AVI", ""},
     {3, Glyph::DiscPlayer, "AVI", ""},
@@ -151,8 +151,8 @@ constexpr QRgb kTileBottom = 0xffe3e9f0;
 constexpr QRgb kTileBorder = 0xff8f9ba8;
 constexpr QRgb kBadgeColour = 0xffe53935;
 
-const IconSpec* findIcon(int code) {
-    const auto it = std::ranges::find(kIcons, code, &IconSpec::code);
+const IconDesign* findIcon(int code) {
+    const auto it = std::ranges::find(kIcons, code, &IconDesign::code);
     return it != kIcons.end() ? &*it : nullptr;
 }
 
@@ -484,8 +484,8 @@ void drawSpeaker(QPainter& painter) {
     }
 }
 
-void drawGlyph(QPainter& painter, const IconSpec& spec) {
-    switch (spec.glyph) {
+void drawGlyph(QPainter& painter, const IconDesign& design) {
+    switch (design.glyph) {
         case Glyph::Monitor:
             return drawMonitor(painter);
         case Glyph::Phone:
@@ -521,7 +521,7 @@ void drawGlyph(QPainter& painter, const IconSpec& spec) {
         case Glyph::Globe:
             return drawGlobe(painter);
         case Glyph::MusicNote:
-            return drawNotes(painter, QRectF(10, 2, 40, 38), bandColour(spec.label).darker(115));
+            return drawNotes(painter, QRectF(10, 2, 40, 38), bandColour(design.label).darker(115));
         case Glyph::Speaker:
             return drawSpeaker(painter);
     }
@@ -563,8 +563,8 @@ void drawBadge(QPainter& painter, const QString& badge) {
 }  // namespace
 
 QImage paintProfileIcon(int code, int sizePx) {
-    const IconSpec* spec = findIcon(code);
-    if (spec == nullptr || sizePx <= 0) {
+    const IconDesign* design = findIcon(code);
+    if (design == nullptr || sizePx <= 0) {
         return {};
     }
     QImage image(sizePx, sizePx, QImage::Format_ARGB32_Premultiplied);
@@ -582,10 +582,10 @@ QImage paintProfileIcon(int code, int sizePx) {
     painter.setBrush(tile);
     painter.drawRoundedRect(QRectF(0.5, 0.5, 59, 59), 8, 8);
 
-    drawGlyph(painter, *spec);
-    drawBand(painter, QString::fromUtf8(spec->label), bandColour(spec->label));
-    if (*spec->badge != '\0') {
-        drawBadge(painter, QString::fromUtf8(spec->badge));
+    drawGlyph(painter, *design);
+    drawBand(painter, QString::fromUtf8(design->label), bandColour(design->label));
+    if (*design->badge != '\0') {
+        drawBadge(painter, QString::fromUtf8(design->badge));
     }
     return image;
 }
@@ -593,13 +593,13 @@ QImage paintProfileIcon(int code, int sizePx) {
 QIcon profileIcon(int code) {
     static std::map<int, QIcon> icons;
     if (icons.empty()) {
-        for (const IconSpec& spec : kIcons) {
+        for (const IconDesign& design : kIcons) {
             QIcon icon;
-            icon.addPixmap(QPixmap::fromImage(paintProfileIcon(spec.code, kProfileIconSize)));
-            QImage large = paintProfileIcon(spec.code, kProfileIconSize * 2);
+            icon.addPixmap(QPixmap::fromImage(paintProfileIcon(design.code, kProfileIconSize)));
+            QImage large = paintProfileIcon(design.code, kProfileIconSize * 2);
             large.setDevicePixelRatio(2.0);
             icon.addPixmap(QPixmap::fromImage(large));
-            icons.emplace(spec.code, icon);
+            icons.emplace(design.code, icon);
         }
     }
     const auto it = icons.find(code);
