@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the window and takes its screenshots under Xvfb: the empty window, three jobs listed,
-# converting with progress, paused, done, and the main window in each of the 17 looks.
+# converting with progress, paused, done, the main window in each of the 17 looks, and the format
+# chooser on each tab with the option settings in video, audio and disc mode, in the built-in look
+# and three others.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]     (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/AddJobFlows.h"
 #include "app/JobListModel.h"
 #include "app/JobListView.h"
 #include "app/LogPane.h"
@@ -121,6 +122,11 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
     buildLayout();
     connectSignals();
     startUp();
+    m_addFlows = new AddJobFlows(*this);
+    connect(this, &MainWindow::addOneFileRequested, m_addFlows, &AddJobFlows::addOneFile);
+    connect(this, &MainWindow::addSeveralFilesRequested, m_addFlows, &AddJobFlows::addSeveralFiles);
+    connect(this, &MainWindow::addDroppedFilesRequested, m_addFlows,
+            [this](const QStringList& paths) { m_addFlows->addDroppedFiles(paths); });
     m_queue->attach();
     QPointer<LogPane> log(m_logPane);
     Logger().SetOnLog(
@@ -339,6 +345,12 @@ void MainWindow::applySavedLook() {
     }
 }
 
+void MainWindow::applySavedLookTo(QWidget& dialog) const {
+    if (const auto saved = readSkin(m_settings)) {
+        ui::applySkin(dialog, *saved, m_setup.skinsFolder);
+    }
+}
+
 void MainWindow::chooseLook(const std::string& value) {
     ui::applySkin(*this, value, m_setup.skinsFolder);
     for (QAction* item : m_skinMenu->actions()) {
@@ -427,7 +439,7 @@ void MainWindow::addSeveralFiles() {
 
 void MainWindow::filesDropped(const QStringList& paths) {
     if (m_queue->isIdle() && !paths.isEmpty()) {
-        emit addSeveralFilesRequested(paths);
+        emit addDroppedFilesRequested(paths);
     }
 }
 
@@ -536,28 +548,7 @@ bool MainWindow::ensureLibraries() {
 }
 
 void MainWindow::addPresetFiles(int profileCode, const QStringList& files) {
-    if (files.isEmpty() || !m_queue->isIdle() || !ensureLibraries()) {
-        return;
-    }
-    m_pending.reset();
-    JobChoices choices;
-    choices.profileCode = profileCode;
-    const std::string folder = m_settingsGroup->outputFolder().toStdString();
-    const ExistingFileRule rule = m_settingsGroup->existingFileRule();
-    for (const QString& file : files) {
-        if (!m_queue->hasFreeSlot()) {
-            m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
-                                     QString::fromUtf8(kNoFreeSlotMessage), QMessageBox::Ok);
-            return;
-        }
-        const JobCreation created = createJob(*m_converter, file.toStdString(), choices, folder,
-                                              rule, m_queue->listedNames());
-        if (!created.added()) {
-            reportRefusal(file, created);
-            continue;
-        }
-        appendRegisteredJob(created);
-    }
+    m_addFlows->addDroppedFiles(files, profileCode);
 }
 
 bool MainWindow::addJobFromRecords(JobRecords records) {
@@ -572,13 +563,13 @@ bool MainWindow::addJobFromRecords(JobRecords records) {
     const QString source = fromUtf8(records.input.FileName);
     const JobCreation created = registerJob(*m_converter, std::move(records));
     if (!created.added()) {
-        reportRefusal(source, created);
+        m_addFlows->reportRefusal(source, created);
         return false;
     }
     return appendRegisteredJob(created);
 }
 
-bool MainWindow::appendRegisteredJob(const JobCreation& creation) {
+bool MainWindow::appendRegisteredJob(const JobCreation& creation, bool select) {
     const int row = m_queue->appendJob(creation.records);
     if (row < 0) {
         m_converter->RemoveTask(creation.taskIndex);
@@ -586,50 +577,13 @@ bool MainWindow::appendRegisteredJob(const JobCreation& creation) {
                                  QString::fromUtf8(kNoFreeSlotMessage), QMessageBox::Ok);
         return false;
     }
-    selectRow(row);
+    if (select) {
+        selectRow(row);
+    }
     m_removeOffered = true;
     m_logPane->appendNotice(QStringLiteral("装入成功."));
     updateControls();
     return true;
-}
-
-void MainWindow::reportRefusal(const QString& source, const JobCreation& creation) {
-    const QString message = fromUtf8(creation.message);
-    QString logLine;
-    QString boxText;
-    switch (creation.failedAt) {
-        case JobStep::Added:
-            return;
-        case JobStep::OpenSource:
-            logLine = QStringLiteral("***文件打开失败 ") + message;
-            boxText = QStringLiteral("无法识别的音频或视频文件！") + source;
-            break;
-        case JobStep::AddTask:
-            logLine = QStringLiteral("***打开文件失败: ") + message;
-            break;
-        case JobStep::SetOutputFile:
-            logLine = QStringLiteral("***不能进行正常转换: ") + message;
-            break;
-        case JobStep::Options:
-            logLine = QStringLiteral("***") + message;
-            break;
-        case JobStep::OutputName:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kNoOutputNameMessage) + message;
-            break;
-        case JobStep::OutputIsSource:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kOutputIsSourceMessage) + message;
-            break;
-        case JobStep::SourceIsListedOutput:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kSourceIsOutputMessage) + message;
-            break;
-    }
-    m_logPane->appendNotice(logLine);
-    // The log pane is not shown: without a box the user would never learn why a file is missing.
-    if (boxText.isEmpty()) {
-        boxText = QStringLiteral("无法添加文件：") + source + QLatin1Char('\n') + logLine.mid(3);
-    }
-    m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"), boxText,
-                             QMessageBox::Ok);
 }
 
 void MainWindow::shutDown() {

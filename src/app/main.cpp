@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         if (commandLine.profileCode) {
             window.addPresetFiles(*commandLine.profileCode, commandLine.files);
         } else if (!commandLine.files.isEmpty()) {
-            emit window.addSeveralFilesRequested(commandLine.files);
+            emit window.addDroppedFilesRequested(commandLine.files);
         }
     });
     return QApplication::exec();

@@ -1,7 +1,9 @@
 // Takes the window's screenshots on a real display (scripts/screenshots.sh runs it under Xvfb):
-// the empty window, three jobs listed, converting with progress, paused, done, and the main window
-// in each of the 17 looks of the skin menu. Real conversions of generated clips; the desktop is
-// never touched (the seams record instead of showing boxes or opening folders).
+// the empty window, three jobs listed, converting with progress, paused, done, the main window
+// in each of the 17 looks of the skin menu, and the format chooser on each tab with the option
+// settings for a video, an audio and a disc profile, in the built-in look and three others.
+// Real conversions of generated clips; the desktop is never touched (the seams record instead of
+// showing boxes or opening folders). With --dialogs after the folder only the dialogs are taken.
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -11,8 +13,11 @@
 #include <cstdio>
 
 #include "WindowFixture.h"
+#include "app/AddJobFlows.h"
+#include "app/FormatChooser.h"
 #include "app/JobListView.h"
 #include "app/MainWindow.h"
+#include "app/OptionSettingsDialog.h"
 #include "medialib/MediaLibLoader.h"
 #include "samples/SampleMedia.h"
 #include "ui/DataFolders.h"
@@ -28,6 +33,8 @@ using velmora::app::WindowAction;
 // Full-HD output: slow enough to catch a job half way.
 constexpr int kProfile = 401;
 constexpr int kWaitMs = 180000;
+// The looks the dialogs are taken in besides the built-in one: a light, a blue and a dark one.
+constexpr const char* kDialogLooks[] = {"skin1", "skin7", "skin15"};
 
 bool waitFor(const std::function<bool()>& condition) {
     QElapsedTimer timer;
@@ -41,7 +48,7 @@ bool waitFor(const std::function<bool()>& condition) {
     return true;
 }
 
-bool shoot(MainWindow& window, const QString& folder, const QString& name) {
+bool shoot(QWidget& window, const QString& folder, const QString& name) {
     QApplication::processEvents();
     QTest::qWait(150);  // let the window system deliver the last paints
     const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
@@ -58,12 +65,72 @@ int fail(const char* what) {
     return 1;
 }
 
+QString numbered(int& number, const QString& name) {
+    return QStringLiteral("%1-%2").arg(number++, 2, 10, QLatin1Char('0')).arg(name);
+}
+
+// The format chooser on each tab, then the option settings for a video, an audio and a disc
+// profile with source as the source, all in the window's saved look.
+bool shootDialogs(MainWindow& window, const QString& source, const QString& folder,
+                  const QString& look, int& number) {
+    bool ok = true;
+    velmora::app::FormatChooser& chooser = window.addFlows().chooser();
+    window.applySavedLookTo(chooser);
+    chooser.show();
+    if (!QTest::qWaitForWindowExposed(&chooser)) {
+        return false;
+    }
+    int tabNumber = 1;
+    for (const velmora::ProfileTabInfo& tab : velmora::profileTabs()) {
+        chooser.clickTab(tab.tab);
+        ok = shoot(
+                 chooser, folder,
+                 numbered(number, QStringLiteral("chooser-tab%1-%2").arg(tabNumber++).arg(look))) &&
+             ok;
+    }
+    chooser.hide();
+
+    velmora::app::OptionSettingsDialog& options = window.addFlows().optionSettings();
+    velmora::PendingJobOptions& pending = window.pendingJobOptions();
+    const std::pair<int, const char*> profiles[] = {{4, "video"}, {200, "audio"}, {19, "disc"}};
+    for (const auto& [code, mode] : profiles) {
+        pending.reset();
+        pending.SourceFile = source.toStdString();
+        pending.ProfileCode = code;
+        options.prepareCutSwitch(true);
+        options.prepare();
+        options.show();
+        if (!QTest::qWaitForWindowExposed(&options)) {
+            return false;
+        }
+        ok = shoot(options, folder,
+                   numbered(
+                       number,
+                       QStringLiteral("options-%1-%2").arg(QString::fromLatin1(mode)).arg(look))) &&
+             ok;
+        options.hide();
+    }
+    return ok;
+}
+
+// The dialogs in the looks of kDialogLooks; the window keeps the last of them.
+bool shootDialogsInOtherLooks(MainWindow& window, const QString& source, const QString& folder,
+                              int& number) {
+    bool ok = true;
+    for (const char* look : kDialogLooks) {
+        window.chooseLook(look);
+        ok = shootDialogs(window, source, folder, QString::fromLatin1(look), number) && ok;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        return fail("usage: velmora_screenshot_tour OUTPUT_FOLDER");
+    const bool dialogsOnly = argc == 3 && qstrcmp(argv[2], "--dialogs") == 0;
+    if (argc != 2 && !dialogsOnly) {
+        return fail("usage: velmora_screenshot_tour OUTPUT_FOLDER [--dialogs]");
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
@@ -97,6 +164,15 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&window)) {
         return fail("the window was never shown");
     }
+    // The dialogs come after the main window's pictures; the built-in look is only there until
+    // the first look is chosen.
+    int dialogNumber = 6 + static_cast<int>(velmora::ui::skinMenu().size());
+    if (dialogsOnly) {
+        const bool shot =
+            shootDialogs(window, clips.front(), out, QStringLiteral("built-in"), dialogNumber) &&
+            shootDialogsInOtherLooks(window, clips.front(), out, dialogNumber);
+        return shot ? 0 : 1;
+    }
     bool ok = shoot(window, out, QStringLiteral("01-empty"));
 
     window.addPresetFiles(kProfile, clips);
@@ -124,6 +200,7 @@ int main(int argc, char** argv) {
     }
     window.jobListView().selectRow(1);
     ok = shoot(window, out, QStringLiteral("05-done")) && ok;
+    ok = shootDialogs(window, clips.front(), out, QStringLiteral("built-in"), dialogNumber) && ok;
 
     int number = 6;
     for (const velmora::ui::SkinLook& look : velmora::ui::skinMenu()) {
@@ -135,6 +212,7 @@ int main(int argc, char** argv) {
                                               static_cast<qsizetype>(look.value.size())))) &&
              ok;
     }
+    ok = shootDialogsInOtherLooks(window, clips.front(), out, dialogNumber) && ok;
     window.close();
     return ok ? 0 : 1;
 }
