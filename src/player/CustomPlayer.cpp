@@ -22,6 +22,19 @@ namespace {
 constexpr int kStopAttempts = 10;
 constexpr int kStopAttemptsWhileIdle = 20;
 
+// Takes the lock within the timeout. Tried in short steps rather than with a timed mutex, whose
+// timed lock the thread checker does not see (it then reports every unlock as wrong).
+bool tryLockFor(std::mutex& mutex, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!mutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 // The player whose handler the calling thread is running, if any.
 thread_local const TCustomPlayer* t_handlerOf = nullptr;
 
@@ -377,7 +390,7 @@ void TCustomPlayer::Stop(bool wait) {
         if (m_playFinished.load()) {
             break;
         }
-        if (m_playerLock.try_lock_for(std::chrono::milliseconds(100))) {
+        if (tryLockFor(m_playerLock, std::chrono::milliseconds(100))) {
             ++attempts;
             if (core == nullptr || core->closed()) {
                 // The state is gone; the event loop ends on its next pass.

@@ -168,7 +168,7 @@ private:
 
     // The caller's thread owns m_core's lifetime; TPlayThread closes it (never frees it).
     std::unique_ptr<PlaybackCore> m_core;
-    std::timed_mutex m_playerLock;  // held while the event loop handles an event
+    std::mutex m_playerLock;  // held while the event loop handles an event
     mutable std::mutex m_errorMutex;
     std::string m_lastError;  // guarded by m_errorMutex
     std::string m_fileName;
