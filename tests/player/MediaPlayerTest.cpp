@@ -205,6 +205,20 @@ TEST_F(MediaPlayerTest, AudioOnlyFilePlaysToTheEndWithAWaveform) {
     player.Stop(true);
 }
 
+TEST_F(MediaPlayerTest, AudioOnlyFileOpenedPausedReportsThePauseAndPlaysOnResume) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ASSERT_TRUE(player.Open(audioClip(), 0, true)) << player.LastError();
+    ASSERT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psPause); }));
+    Recorder::pumpFor(200);
+    EXPECT_LE(recorder.lastPosition(), 0);
+    player.Resume();
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 5000));
+    EXPECT_EQ(recorder.lastPosition(), player.Duration());
+    player.Stop(true);
+}
+
 TEST_F(MediaPlayerTest, CurrentFrameAfterASeekIsTheTestPictureOfItsTime) {
     TMediaPlayer player;
     Recorder recorder;

@@ -52,6 +52,7 @@ TEST_P(PlayerHandlerTest, HandlersOpenTheNextFileAndStop) {
     std::atomic<bool> stopped{false};
     std::atomic<int> handlersRunning{0};
     std::atomic<bool> overlapped{false};
+    std::atomic<bool> offTheMainThread{false};
     // Every other file is opened from a state event, the rest from a position event; the last
     // one is stopped from its end.
     auto next = [&](TCustomPlayer* sender, bool fromState) {
@@ -69,6 +70,7 @@ TEST_P(PlayerHandlerTest, HandlersOpenTheNextFileAndStop) {
     };
     player.OnState = [&](TCustomPlayer* sender, TPlayState state) {
         overlapped = overlapped.load() || handlersRunning++ > 0;
+        offTheMainThread = offTheMainThread.load() || !IsMainThread();
         {
             std::lock_guard lock(mutex);
             states.push_back(state);
@@ -82,6 +84,7 @@ TEST_P(PlayerHandlerTest, HandlersOpenTheNextFileAndStop) {
     };
     player.OnPosition = [&](TCustomPlayer* sender, std::int64_t) {
         overlapped = overlapped.load() || handlersRunning++ > 0;
+        offTheMainThread = offTheMainThread.load() || !IsMainThread();
         next(sender, false);
         --handlersRunning;
     };
@@ -98,7 +101,12 @@ TEST_P(PlayerHandlerTest, HandlersOpenTheNextFileAndStop) {
     EXPECT_FALSE(player.IsOpen());
     EXPECT_EQ(opens.load(), kOpens);
     EXPECT_EQ(failedOpens.load(), 0);
-    EXPECT_FALSE(overlapped.load()) << "two handlers ran at the same time";
+    if (GetParam()) {
+        // On the main thread a handler's waits (Open, Stop) run the next file's events nested.
+        EXPECT_FALSE(offTheMainThread.load());
+    } else {
+        EXPECT_FALSE(overlapped.load()) << "two handlers ran at the same time";
+    }
 
     // The player is still usable afterwards.
     ASSERT_TRUE(player.Open(file, 0, true)) << player.LastError();
