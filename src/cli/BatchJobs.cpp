@@ -14,11 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
-}
-
 }  // namespace
 
 int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted) {
@@ -92,6 +87,14 @@ bool BatchJobs::loadLibraries() {
     return false;
 }
 
+void BatchJobs::planSources(const std::vector<std::string>& sources) {
+    for (const std::string& source : sources) {
+        if (!namesAny(m_batchSources, source)) {
+            m_batchSources.push_back(source);
+        }
+    }
+}
+
 bool BatchJobs::refuse(JobOutcome outcome, const std::string& message) {
     outcome.status = JobStatus::notAdded;
     outcome.message = message;
@@ -120,24 +123,27 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
         return refuse(outcome, resolved.error);
     }
 
-    // Names given to earlier jobs of this batch count as taken even under the overwrite rule:
-    // two jobs must never write the same file.
-    const FileExists takenOnDisk = [](const std::string& path) { return fileExistsOnDisk(path); };
-    const FileExists taken = [this](const std::string& path) {
-        return m_claimedOutputs.contains(path) || fileExistsOnDisk(path);
-    };
-    const bool claimed = m_claimedOutputs.contains(resolved.pending->OutputFile);
-    JobBuild build =
-        buildOneFileJob(*resolved.pending, claimed ? ExistingFileRule::NewName : rule,
-                        rule == ExistingFileRule::Overwrite && !claimed ? takenOnDisk : taken);
+    JobListNames list{m_batchSources, m_claimedOutputs};
+    if (!namesAny(list.sources, sourceFile)) {
+        list.sources.push_back(sourceFile);
+    }
+    JobBuild build = buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, list);
     if (!build.records) {
-        return refuse(outcome, "no free output name for " + resolved.pending->OutputFile);
+        switch (build.failure) {
+            case JobBuildFailure::OutputIsSource:
+                outcome.output = build.clash;
+                return refuse(outcome, "the output " + build.clash + " would overwrite " +
+                                           (sameFilePath(build.clash, sourceFile)
+                                                ? std::string("its source")
+                                                : "the source of another job of this batch"));
+            case JobBuildFailure::SourceIsListedOutput:
+                return refuse(outcome, "the source is the output of an earlier job of this batch");
+            default:
+                return refuse(outcome, "no free output name for " + build.clash);
+        }
     }
     JobRecords& records = *build.records;
     outcome.output = records.output.FileName;
-    if (sameFile(sourceFile, outcome.output)) {
-        return refuse(outcome, "the output " + outcome.output + " would overwrite its source");
-    }
     records.output.ExtOptions = choices.extOptions;
 
     const int task = m_converter.AddTask(sourceFile, &records.input);
@@ -149,7 +155,10 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
         m_converter.RemoveTask(task);
         return refuse(outcome, "cannot convert with these options: " + message);
     }
-    m_claimedOutputs.insert(outcome.output);
+    m_claimedOutputs.push_back(outcome.output);
+    if (!namesAny(m_batchSources, sourceFile)) {
+        m_batchSources.push_back(sourceFile);
+    }
     m_taskJobs.push_back(outcome.job);
     m_outcomes.push_back(outcome);
     m_reporter.added(outcome.job, outcome.source, outcome.output);
@@ -166,12 +175,7 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     outcome.seconds =
         std::chrono::duration<double>(now - m_taskStarts[static_cast<std::size_t>(info.TaskIndex)])
             .count();
-    if (info.Exception) {
-        outcome.status = JobStatus::failed;
-        outcome.message = info.ExceptionMsg;
-    } else {
-        outcome.status = info.Finished ? JobStatus::done : JobStatus::stopped;
-    }
+    applyEndReport(outcome, info.EndReport);
     fillOutputFacts(outcome);
     m_endedJobs.insert(job);
     m_reporter.finished(outcome);
@@ -239,7 +243,9 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
         }
         if (!stopping && !allDone && interrupted && interrupted()) {
             stopping = true;
-            m_reporter.notice("Interrupted: stopping the conversions (Ctrl-C again to quit now)");
+            m_reporter.notice(
+                "Interrupted: stopping the conversions (press Ctrl-C again after 2 s to quit at "
+                "once)");
             m_converter.StopTasks(true);
         }
     }

@@ -20,6 +20,7 @@
 #include "cli/JobChoices.h"
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
+#include "profiles/JobRecords.h"
 #include "profiles/OutputNaming.h"
 
 namespace velmora::cli {
@@ -54,9 +55,13 @@ public:
     // Loads the converter's media libraries; false after reporting the loader's text.
     bool loadLibraries();
 
+    // The sources of every job this batch will add: no job's output may overwrite one of them,
+    // even one whose job comes later.
+    void planSources(const std::vector<std::string>& sources);
+
     // Job creation for one source. False when the job could not be added: its outcome is then
-    // recorded as not added and reported with the probe's, the option settings' or the
-    // component's text.
+    // recorded as not added and reported with the probe's, the option settings', the naming
+    // rules' or the component's text.
     bool addFile(const std::string& sourceFile, const JobChoices& choices,
                  const std::string& outputFolder, ExistingFileRule rule);
 
@@ -79,7 +84,8 @@ private:
     std::vector<int> m_taskJobs;         // converter task index -> job
     std::vector<Clock::time_point> m_taskStarts;
     std::set<int> m_endedJobs;
-    std::set<std::string> m_claimedOutputs;  // output names given to this batch's jobs
+    std::vector<std::string> m_claimedOutputs;  // output names given to this batch's jobs
+    std::vector<std::string> m_batchSources;    // sources of this batch's jobs (planned or added)
     int m_parallel = 1;
     int m_endedTasks = 0;
 

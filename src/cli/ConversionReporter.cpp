@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <ostream>
 
+#include "component/TaskEndDecision.h"
+
 namespace velmora::cli {
 
 const char* statusName(JobStatus status) {
     switch (status) {
         case JobStatus::done:
             return "done";
+        case JobStatus::incomplete:
+            return "incomplete";
         case JobStatus::failed:
             return "failed";
         case JobStatus::stopped:
@@ -20,6 +24,45 @@ const char* statusName(JobStatus status) {
             return "not added";
     }
     return "unknown";
+}
+
+const char* endStateName(TaskEndState state) {
+    switch (state) {
+        case TaskEndState::Done:
+            return "done";
+        case TaskEndState::DoneWithSkippedData:
+            return "done-with-skipped-data";
+        case TaskEndState::DoneWithDroppedStream:
+            return "done-with-dropped-stream";
+        case TaskEndState::Incomplete:
+            return "incomplete";
+        case TaskEndState::Failed:
+            return "failed";
+        case TaskEndState::Stopped:
+            return "stopped";
+    }
+    return "unknown";
+}
+
+void applyEndReport(JobOutcome& outcome, const TaskEndReport& report) {
+    outcome.endState = report.state;
+    switch (report.state) {
+        case TaskEndState::Incomplete:
+            outcome.status = JobStatus::incomplete;
+            break;
+        case TaskEndState::Failed:
+            outcome.status = JobStatus::failed;
+            break;
+        case TaskEndState::Stopped:
+            outcome.status = JobStatus::stopped;
+            break;
+        default:
+            outcome.status = JobStatus::done;
+            break;
+    }
+    // A stopped job needs no words; the others say what their state means.
+    outcome.message =
+        report.state == TaskEndState::Stopped ? std::string() : endStateTextEnglish(report);
 }
 
 namespace {
@@ -126,12 +169,15 @@ public:
         clearLive();
         m_out << "\nSummary\n";
         for (const JobOutcome& outcome : outcomes) {
-            char line[64];
-            std::snprintf(line, sizeof line, "  [%d] %-9s %10s %12s  ", outcome.job + 1,
+            char line[80];
+            std::snprintf(line, sizeof line, "  [%d] %-10s %10s %12s  ", outcome.job + 1,
                           statusName(outcome.status), humanDuration(outcome.durationUs).c_str(),
                           humanSize(outcome.sizeBytes).c_str());
             m_out << line << outcome.source << " -> "
                   << (outcome.output.empty() ? "-" : outcome.output) << '\n';
+            if (!outcome.message.empty()) {
+                m_out << "      " << outcome.message << '\n';
+            }
         }
         m_out << std::flush;
     }
@@ -228,6 +274,9 @@ private:
                                 {"seconds", outcome.seconds}};
         if (!outcome.message.empty()) {
             event["message"] = outcome.message;
+        }
+        if (outcome.endState) {
+            event["end_state"] = endStateName(*outcome.endState);
         }
         if (outcome.durationUs >= 0) {
             event["duration"] = static_cast<double>(outcome.durationUs) / 1e6;

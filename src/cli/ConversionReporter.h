@@ -6,8 +6,11 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "component/EventRecords.h"
 
 namespace velmora::cli {
 
@@ -20,20 +23,27 @@ struct JobProgress {
     double elapsedSeconds = 0;  // wall time since the job started
 };
 
-enum class JobStatus { done, failed, stopped, notAdded };
+// done covers the "done with" end states too; incomplete, failed and stopped are the others.
+enum class JobStatus { done, incomplete, failed, stopped, notAdded };
 
 struct JobOutcome {
     int job = 0;
     std::string source;
     std::string output;
     JobStatus status = JobStatus::notAdded;
-    std::string message;
-    double seconds = 0;            // wall time of the conversion
-    std::int64_t durationUs = -1;  // duration of the output file, -1 when unknown
-    std::int64_t sizeBytes = -1;   // size of the output file, -1 when missing
+    std::string message;                   // why it failed, or what its end state means
+    double seconds = 0;                    // wall time of the conversion
+    std::int64_t durationUs = -1;          // duration of the output file, -1 when unknown
+    std::int64_t sizeBytes = -1;           // size of the output file, -1 when missing
+    std::optional<TaskEndState> endState;  // set once the job has ended
 };
 
 const char* statusName(JobStatus status);
+// "done", "done-with-skipped-data", "done-with-dropped-stream", "incomplete", "failed",
+// "stopped".
+const char* endStateName(TaskEndState state);
+// The job's status, end state and message from the component's decision.
+void applyEndReport(JobOutcome& outcome, const TaskEndReport& report);
 
 // Percent, seconds converted, fps, speed as a multiple of real time and the remaining time.
 std::string formatProgressLine(const std::string& label, const JobProgress& progress);

@@ -52,6 +52,11 @@ std::string readChoices(const ConvertOptions& options, JobChoices& choices) {
 // Adds every job and runs the batch; the shared tail of convert and demo.
 int runBatch(BatchJobs& batch, const std::vector<std::pair<std::string, JobChoices>>& jobs,
              const std::string& outputFolder, ExistingFileRule rule, const RunSettings& settings) {
+    std::vector<std::string> sources;
+    for (const auto& job : jobs) {
+        sources.push_back(job.first);
+    }
+    batch.planSources(sources);
     for (const auto& [file, choices] : jobs) {
         batch.addFile(file, choices, outputFolder, rule);
     }

@@ -11,8 +11,9 @@
 #include "cli/BatchJobs.h"
 #include "cli/ConversionReporter.h"
 #include "cli/InterruptWatch.h"
+#include "component/MediaConverter.h"
+#include "component/TaskEndSettlement.h"
 #include "engine/OptionParser.h"
-#include "engine/Transcoder.h"
 #include "engine/TranscoderException.h"
 #include "medialib/MainThreadQueue.h"
 #include "medialib/MediaLibLoader.h"
@@ -29,23 +30,23 @@ bool addsStream(const std::string& name) {
 // command line: those before the first "new..." line configure the output as it is opened, the
 // rest (codec and the like, then "newaudio" ...) configure each extra stream they precede.
 // Raises TranscoderException with the engine's text.
-void setUp(TTranscoder& engine, const TaskOptions& options) {
+void setUp(TaskEngine& engine, const TaskOptions& options) {
     for (const std::string& input : options.inputs) {
-        engine.SetOptionText(options.inputOptions, true);
-        if (!engine.OpenInput(input)) {
-            throw TranscoderException(engine.LastError());
+        engine.setOptionText(options.inputOptions, true);
+        if (!engine.openInput(input)) {
+            throw TranscoderException(engine.lastError());
         }
     }
     const std::vector<OptionLine> lines = SplitOptionText(options.outputOptions);
     std::size_t next = 0;
     for (; next < lines.size() && !addsStream(lines[next].name); ++next) {
-        engine.SetOption(lines[next].name, lines[next].value);
+        engine.setOption(lines[next].name, lines[next].value);
     }
-    if (engine.OpenOutput(options.output, options.join) < 0) {
-        throw TranscoderException(engine.LastError());
+    if (engine.openOutput(options.output, options.join) < 0) {
+        throw TranscoderException(engine.lastError());
     }
     for (; next < lines.size(); ++next) {
-        engine.SetOption(lines[next].name, lines[next].value);
+        engine.setOption(lines[next].name, lines[next].value);
     }
 }
 
@@ -71,10 +72,10 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
     outcome.source = sources;
     outcome.output = options.output;
 
-    TTranscoder engine;
-    engine.Reset();
+    const std::unique_ptr<TaskEngine> engine = makeTranscoderTask(TCustomMediaConverter::kMaxFiles);
+    engine->reset();
     try {
-        setUp(engine, options);
+        setUp(*engine, options);
     } catch (const TranscoderException& error) {
         outcome.status = JobStatus::notAdded;
         outcome.message = error.what();
@@ -86,23 +87,30 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
     reporter->added(0, sources, options.output);
 
     // The engine reports on its worker thread; the latest report waits here for the main loop.
+    // The end is decided there too, as the converter decides it, before the outputs are settled.
     std::mutex mutex;
     std::optional<ProgressReport> latest;  // guarded by mutex
+    TaskEndReport endReport;               // guarded by mutex
     std::atomic<bool> ended{false};
-    engine.onProgress = [&](TCustomTranscoder&, const ProgressReport& report) {
+    engine->setOnProgress([&](const ProgressReport& report) {
         std::lock_guard lock(mutex);
         latest = report;
-    };
-    engine.onTerminate = [&](TCustomTranscoder&) { ended.store(true); };
-    engine.SetReportIntervalUs(static_cast<std::int64_t>(options.progressIntervalMs) * 1000);
+    });
+    engine->setOnTerminate([&] {
+        const TaskEndReport report = settleTaskEnd(*engine);
+        {
+            std::lock_guard lock(mutex);
+            endReport = report;
+        }
+        ended.store(true);
+    });
+    engine->setReportIntervalUs(static_cast<std::int64_t>(options.progressIntervalMs) * 1000);
 
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     InterruptWatch watch;
     bool stopping = false;
-    if (!engine.Start(true)) {
-        ended.store(true);
-    }
+    engine->start(true, ThreadPriority::normal);
     while (!ended.load()) {
         PumpMessagesFor(std::chrono::milliseconds(50));
         std::optional<ProgressReport> report;
@@ -121,21 +129,21 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
         }
         if (!stopping && watch.requested()) {
             stopping = true;
-            reporter->notice("Interrupted: stopping the task (Ctrl-C again to quit now)");
-            engine.Stop(true);
+            reporter->notice(
+                "Interrupted: stopping the task (press Ctrl-C again after 2 s to "
+                "quit at once)");
+            engine->stop(true);
         }
     }
     // Let the worker and the notice finish before reading the end state.
-    engine.Stop(true);
+    engine->stop(true);
     outcome.seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    if (engine.Exception()) {
-        outcome.status = JobStatus::failed;
-        outcome.message = engine.ExceptionMessage();
-    } else {
-        outcome.status = engine.Finished() ? JobStatus::done : JobStatus::stopped;
+    {
+        std::lock_guard lock(mutex);
+        applyEndReport(outcome, endReport);
     }
-    engine.onProgress = nullptr;
-    engine.onTerminate = nullptr;
+    engine->setOnProgress({});
+    engine->setOnTerminate({});
     fillOutputFacts(outcome);
     reporter->finished(outcome);
     reporter->allDone({outcome});

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -28,17 +29,35 @@ constexpr bool isDone(TaskEndState state) {
            state == TaskEndState::DoneWithDroppedStream;
 }
 
+// The end state with the numbers its texts are made of (component/TaskEndDecision.h decides it
+// and words it in Chinese for the window and in English for velmora-cli).
+struct TaskEndReport {
+    TaskEndState state = TaskEndState::Stopped;
+    std::string failure;  // Failed: why, in the engine's or the check's words
+
+    // Incomplete: the output stream that falls shortest, as a share of what it should hold.
+    enum class ShortStream { Every, Video, Audio };
+    ShortStream shortStream = ShortStream::Every;  // Every: no stream of the output is complete
+    std::int64_t convertedUs = -1;                 // how far it reaches
+    std::int64_t expectedUs = -1;                  // how far it should reach
+
+    // Damaged input the run went past (also told for an incomplete result).
+    std::int64_t skippedPackets = 0;
+    std::vector<std::string> droppedStreams;
+};
+
 // End of one task, or of the whole run when TaskIndex is -1 (then always Finished true,
 // Exception false, ExceptionMsg empty, EndState Done). A stopped task, or one stopped before it
 // started, reports Finished false and Exception false.
 struct TTerminateInfo {
     std::int32_t TaskIndex = 0;
-    bool Finished = false;   // the loop ended by itself, not by a stop request or an error
-    bool Exception = false;  // the task ended by an error
+    bool Finished = false;   // true only for the done states: everything asked for was written
+    bool Exception = false;  // the task ended by an error, or its output failed the check
     std::string ExceptionMsg;
     TaskEndState EndState = TaskEndState::Stopped;
     // What the end state means for this task, in the user's words (empty for a plain Done).
     std::string EndStateText;
+    TaskEndReport EndReport;  // the same decision, for other wordings
 };
 
 // Progress of one task. Percent is CurrentDuration * 100 / TotalDuration when TotalDuration > 0.

@@ -7,6 +7,7 @@
 #include <map>
 #include <utility>
 
+#include "component/TaskEndSettlement.h"
 #include "engine/OptionParser.h"
 #include "engine/TranscoderException.h"
 #include "medialib/Bitmap.h"
@@ -625,13 +626,11 @@ void TCustomMediaConverter::StopTasks(bool wait) {
 }
 
 void TCustomMediaConverter::doTerminate(ConverterTask& task) {
+    // Outside the terminate lock: reading the outputs back may take a moment, and the main
+    // thread must not wait for it. The list does not change while a task ends.
+    const TaskEndReport report = settleTaskEnd(*task.engine);
     std::lock_guard lock(m_terminateLock);
-    TTerminateInfo info{task.index, task.engine->finished(), task.engine->exception(),
-                        task.engine->exceptionMessage()};
-    info.EndState = info.Finished    ? TaskEndState::Done
-                    : info.Exception ? TaskEndState::Failed
-                                     : TaskEndState::Stopped;
-    deliverTerminate(info);
+    deliverTerminate(terminateInfoOf(task.index, report));
     ++m_finishedCount;
     if (m_remaining < 1) {
         if (m_working && !m_allDone && !m_inMainRun && m_finishedCount >= m_tasks.Count()) {
@@ -645,7 +644,9 @@ void TCustomMediaConverter::doTerminate(ConverterTask& task) {
 void TCustomMediaConverter::allDoneLocked() {
     // Set before the notice goes out, so that its handler may clear the list at once.
     m_allDone = true;
-    deliverTerminate(TTerminateInfo{-1, true, false, {}, TaskEndState::Done, {}});
+    TTerminateInfo info{-1, true, false, {}, TaskEndState::Done, {}, {}};
+    info.EndReport.state = TaskEndState::Done;
+    deliverTerminate(info);
 }
 
 void TCustomMediaConverter::deliverTerminate(const TTerminateInfo& info) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/Transcoder.h"
 
@@ -70,6 +71,16 @@ public:
     virtual std::string exceptionMessage() const = 0;
     // Damage the run went past (skipped packets, dropped streams); read once it has ended.
     virtual DamageReport damageReport() const { return {}; }
+
+    // The outputs of the run waiting for their verdict (see TCustomTranscoder::WrittenOutputs):
+    // read and decided in the terminate callback, before the engine settles them itself.
+    virtual std::vector<WrittenOutput> writtenOutputs() const { return {}; }
+    // False with *error when an output cannot be put under its final name.
+    virtual bool keepOutputs(std::string* error) {
+        static_cast<void>(error);
+        return true;
+    }
+    virtual void discardOutputs() {}
 };
 
 using TaskEngineFactory = std::function<std::unique_ptr<TaskEngine>(int maxFiles)>;

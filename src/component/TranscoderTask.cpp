@@ -97,6 +97,9 @@ public:
     bool exception() const override { return m_engine.Exception(); }
     std::string exceptionMessage() const override { return m_engine.ExceptionMessage(); }
     DamageReport damageReport() const override { return m_engine.Damage(); }
+    std::vector<WrittenOutput> writtenOutputs() const override { return m_engine.WrittenOutputs(); }
+    bool keepOutputs(std::string* error) override { return m_engine.KeepOutputs(error); }
+    void discardOutputs() override { m_engine.DiscardOutputs(); }
 
 private:
     TTranscoder m_engine;

@@ -206,12 +206,12 @@ int TranscodeSession::openOutput(const std::string& fileName, bool join, EngineS
         m_lastError = fileName + ": " + LibraryErrorText(AVERROR(EDOM));
         return -1;
     }
+    // Nothing is created here: the file comes into being when the run starts (OutputCommit.cpp).
+    // What is already known to be in the way is refused now.
     if (!(format->flags & AVFMT_NOFILE)) {
-        const int result =
-            lib::avformat.avio_open2(&raw->pb, fileName.c_str(), AVIO_FLAG_WRITE, nullptr, nullptr);
-        if (result < 0) {
-            m_lastError = FormatText("Cannot open output file '%s': %s", fileName.c_str(),
-                                     LibraryErrorText(result).c_str());
+        const std::string problem = outputLocationProblem(fileName);
+        if (!problem.empty()) {
+            m_lastError = problem;
             return -1;
         }
     }

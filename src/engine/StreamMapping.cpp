@@ -134,6 +134,7 @@ void TranscodeSession::prepareStreams(EngineSettings& settings) {
     }
     applyMetadataMaps(settings);
     copyChapters();
+    openOutputFiles();
     writeHeaders();
     if (m_run.verbosity >= 0) {
         logStreamMapping(5);

@@ -80,8 +80,13 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     dupDropChanged = false;
 
     m_currentFile = 0;
+    m_endedBySizeLimit = false;
     prepareStreams(settings);
+    noteExpectedEnds();
     runLoop();
+    if (m_endedBySizeLimit) {
+        forgetExpectedEnds();
+    }
 }
 
 int TranscodeSession::chooseInput() {
@@ -158,6 +163,7 @@ void TranscodeSession::runLoop() {
         AVIOContext* firstOutput = m_outputs.front().context->pb;
         if (m_run.limitFileSizeBytes > 0 && firstOutput != nullptr &&
             lib::avformat.avio_seek(firstOutput, 0, SEEK_CUR) > m_run.limitFileSizeBytes) {
+            m_endedBySizeLimit = true;
             break;
         }
         InputFile& file = m_inputs[fileIndex];
@@ -196,6 +202,7 @@ void TranscodeSession::runLoop() {
 
     flushAll();
     checkSomethingDecoded();
+    requireEveryStreamFed();
     writeTrailers();
     printReport(true, -1);
 }
@@ -258,6 +265,7 @@ bool TranscodeSession::handlePacket(InputFile& file, int fileIndex, AVPacket* pa
         ist.pastRecordingTime = true;
         return true;
     }
+    noteSourcePacket(ist, packet);
     if (!outputPacket(ist, istIndex, packet)) {
         const std::string text =
             FormatText("Error while decoding stream #%d.%d (%s)", fileIndex, packet->stream_index,
@@ -860,7 +868,8 @@ void TranscodeSession::close() {
             writesFile = !(context->oformat->flags & AVFMT_NOFILE);
         }
         m_outputOwners[o].reset();
-        if (writesFile && !fileName.empty()) {
+        const bool waitsForVerdict = o < m_partFiles.size() && m_partFiles[o];
+        if (writesFile && !fileName.empty() && !waitsForVerdict) {
             std::error_code error;
             if (std::filesystem::is_regular_file(fileName, error) &&
                 std::filesystem::file_size(fileName, error) == 0 && !error) {
@@ -868,6 +877,7 @@ void TranscodeSession::close() {
             }
         }
     }
+    collectWrittenOutputs();
     m_outputOwners.clear();
     m_outputs.clear();
     m_pendingStreams.clear();

@@ -12,11 +12,14 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine/EngineSettings.h"
 #include "engine/GenericOptions.h"
+#include "engine/OutputPartFile.h"
+#include "engine/WrittenOutput.h"
 #include "medialib/FrameHook.h"
 #include "medialib/LibraryHandles.h"
 #include "medialib/PictureConverter.h"
@@ -110,6 +113,7 @@ struct InputStream {
     bool flushed = false;
     int decodeErrors = 0;
     int64_t framesDecoded = 0;
+    int64_t packetsInRange = 0;  // packets read at or after the output's start
     bool multipleFramesWarned = false;
     FramePtr frame;
 };
@@ -132,6 +136,7 @@ struct OutputStream {
     float quality = 0.0f;        // last coded quality (lambda units)
     double outputTimeSec = 0.0;  // end of the last packet written, seconds
     int64_t packetsWritten = 0;
+    int64_t expectedEndUs = -1;  // where it should end on the output's time line; -1 unknown
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> passLog{nullptr, &std::fclose};
     std::vector<std::string> bitstreamFilterNames;
     std::vector<BitstreamFilterPtr> bitstreamFilters;
@@ -196,8 +201,17 @@ public:
     void transcode(EngineSettings& settings);
     // Closes whatever encoders and decoders are still open (each under the codec lock).
     void closeCodecs();
-    // Closes outputs (deleting empty files) and inputs, and frees the tables.
+    // Closes outputs (deleting empty files) and inputs, and frees the tables. Outputs written
+    // through part files wait for keepOutputs or discardOutputs.
     void close();
+
+    // --- the outputs of the last run (OutputCommit.cpp); guarded by m_writtenMutex ---
+    std::vector<WrittenOutput> writtenOutputs() const;
+    bool hasOutputsWaiting() const;
+    // Renames each waiting part file to its final name (an empty one is removed instead). False
+    // with *error at the first that fails; every other waiting output is then removed.
+    bool keepOutputs(std::string* error);
+    void discardOutputs();
 
     GenericOptions& genericOptions() { return m_generic; }
     const GenericOptions& genericOptions() const { return m_generic; }
@@ -252,6 +266,22 @@ private:
     void applyMetadataMaps(const EngineSettings& settings);
     void writeHeaders();
     void logStreamMapping(int level);
+
+    // OutputCommit.cpp
+    // Creates each output's file (a locked part file for plain paths) just before its header.
+    void openOutputFiles();
+    // Moves the part files and what their streams hold into the waiting outputs (by close()).
+    void collectWrittenOutputs();
+
+    // OutputExpectations.cpp
+    // Where each output stream should end, from its source's duration and the run's limits.
+    void noteExpectedEnds();
+    // Counts a packet of the input stream that lies at or after the output's start.
+    void noteSourcePacket(InputStream& ist, const AVPacket* packet);
+    // An output stream that got nothing while its source had packets fails the run.
+    void requireEveryStreamFed();
+    // A run ended by its size limit promises no duration.
+    void forgetExpectedEnds();
     std::vector<std::string> streamMappingLines() const;
 
     // TranscodeLoop.cpp
@@ -326,6 +356,18 @@ private:
     bool m_tablesBuilt = false;
     bool m_hasFrameHooks = false;
     int m_currentFile = 0;  // join mode: the input being read
+    bool m_endedBySizeLimit = false;
+
+    // Part files of the open outputs, by output context (m_outputOwners); null for an output
+    // written in place.
+    std::vector<std::unique_ptr<OutputPartFile>> m_partFiles;
+    // Outputs of the last run waiting for their verdict.
+    struct WaitingOutput {
+        WrittenOutput record;
+        std::unique_ptr<OutputPartFile> partFile;
+    };
+    mutable std::mutex m_writtenMutex;
+    std::vector<WaitingOutput> m_waitingOutputs;  // guarded by m_writtenMutex
 
     // Frame hooks and preview, used on the task's thread only.
     FrameHookList m_frameHooks;

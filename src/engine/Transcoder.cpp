@@ -183,6 +183,40 @@ DamageReport TCustomTranscoder::Damage() const {
     return m_damage;
 }
 
+std::vector<WrittenOutput> TCustomTranscoder::WrittenOutputs() const {
+    return m_session->writtenOutputs();
+}
+
+bool TCustomTranscoder::KeepOutputs(std::string* error) {
+    std::string text;
+    if (m_session->keepOutputs(&text)) {
+        return true;
+    }
+    m_session->discardOutputs();
+    if (error != nullptr) {
+        *error = text;
+    }
+    return false;
+}
+
+void TCustomTranscoder::DiscardOutputs() {
+    m_session->discardOutputs();
+}
+
+void TCustomTranscoder::settleOutputs() {
+    if (!m_session->hasOutputsWaiting()) {
+        return;
+    }
+    if (m_exception.load()) {
+        DiscardOutputs();
+        return;
+    }
+    std::string error;
+    if (!KeepOutputs(&error)) {
+        recordException(error);
+    }
+}
+
 void TCustomTranscoder::recordException(const std::string& message) {
     Logger().Log(this, TLogLevel::llQuiet, message);
     {
@@ -259,6 +293,12 @@ void TCustomTranscoder::runTask() {
         giveTerminationNotice();
     } catch (const std::exception& error) {
         recordException(error.what());
+    }
+    try {
+        settleOutputs();
+    } catch (const std::exception& error) {
+        recordException(error.what());
+        m_session->discardOutputs();
     }
 }
 

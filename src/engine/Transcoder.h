@@ -24,6 +24,7 @@
 #include "engine/ConvertThread.h"
 #include "engine/DamageReport.h"
 #include "engine/PauseGate.h"
+#include "engine/WrittenOutput.h"
 
 struct AVFormatContext;
 
@@ -129,6 +130,16 @@ public:
     std::string ExceptionMessage() const;
     // Damage the last run went past; read once the run has ended.
     DamageReport Damage() const;
+
+    // The outputs of the last run, written into part files beside their final names. They wait
+    // for a verdict from the termination callback (which runs before the engine settles them):
+    // KeepOutputs puts them under their final names, DiscardOutputs removes them. Outputs the
+    // callback leaves waiting are kept when the run did not fail, removed when it did.
+    std::vector<WrittenOutput> WrittenOutputs() const;
+    // False with *error (may be null) when an output cannot be put in place; the outputs not
+    // yet in place are then removed.
+    bool KeepOutputs(std::string* error);
+    void DiscardOutputs();
     bool JoinMode() const;
 
     // Expected duration in microseconds; -1 when unknown.
@@ -157,6 +168,8 @@ private:
 
     void runTask();
     void giveTerminationNotice();
+    // The default verdict on outputs still waiting after the termination notice.
+    void settleOutputs();
     void recordException(const std::string& message);
     void closeTask();
     void joinThreads();

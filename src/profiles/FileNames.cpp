@@ -48,4 +48,17 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+bool sameFilePath(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path first = fs::absolute(fs::path(a), error).lexically_normal();
+    const fs::path second = fs::absolute(fs::path(b), error).lexically_normal();
+    if (first == second) {
+        return true;
+    }
+    // Different texts may still lead to one file (a linked folder, a second link to the file).
+    return fs::exists(first, error) && fs::exists(second, error) &&
+           fs::equivalent(first, second, error) && !error;
+}
+
 }  // namespace velmora

@@ -27,5 +27,8 @@ std::string changeExtension(std::string_view path, std::string_view extension);
 std::string joinPath(std::string_view folder, std::string_view name);
 // ASCII case-insensitive comparison.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// True when both names lead to the same file: the same path once made absolute and normalised, or
+// the same file on disk (through a linked folder or a second link).
+bool sameFilePath(const std::string& a, const std::string& b);
 
 }  // namespace velmora

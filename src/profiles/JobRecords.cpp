@@ -47,8 +47,27 @@ void setIfNumber(std::int32_t& field, std::string_view text) {
 
 constexpr std::int32_t kAudioBitRateNotGivenToo = -2000;
 
-JobBuild failedName(const std::string& name) {
-    return JobBuild{std::nullopt, std::string(kNoOutputNameMessage) + name};
+JobBuild refused(JobBuildFailure failure, const char* message, const std::string& name) {
+    return JobBuild{std::nullopt, std::string(message) + name, failure, name};
+}
+
+// The output name of a new job within its list, or why there is none.
+JobBuild nameWithinList(JobRecords records, const std::string& plain, ExistingFileRule rule,
+                        const FileExists& fileExists, const JobListNames& list) {
+    const std::string& source = records.input.FileName;
+    if (namesAny(list.outputs, source)) {
+        return refused(JobBuildFailure::SourceIsListedOutput, kSourceIsOutputMessage, source);
+    }
+    const auto name = outputNameForAdd(plain, rule, fileExists, list.outputs);
+    if (!name) {
+        return refused(JobBuildFailure::NoFreeName, kNoOutputNameMessage, plain);
+    }
+    // Sources are read when their job runs, which may come after this one has written.
+    if (sameFilePath(*name, source) || namesAny(list.sources, *name)) {
+        return refused(JobBuildFailure::OutputIsSource, kOutputIsSourceMessage, *name);
+    }
+    records.output.FileName = *name;
+    return JobBuild{std::move(records), {}, JobBuildFailure::None, {}};
 }
 
 }  // namespace
@@ -121,24 +140,19 @@ TOutputOptions makeOutputOptions(const PendingJobOptions& pending, AddFlow flow)
 }
 
 JobBuild buildOneFileJob(const PendingJobOptions& pending, ExistingFileRule rule,
-                         const FileExists& fileExists) {
+                         const FileExists& fileExists, const JobListNames& list) {
     JobRecords records;
     records.input = makeInputOptions(pending.SourceFile);
     if (pending.CutStartMs >= 0) {
         records.input.StartTime = millisecondsToMicroseconds(pending.CutStartMs);
     }
-    const auto name = outputNameForAdd(pending.OutputFile, rule, fileExists);
-    if (!name) {
-        return failedName(pending.OutputFile);
-    }
     records.output = makeOutputOptions(pending, AddFlow::OneFile);
-    records.output.FileName = *name;
-    return JobBuild{std::move(records), {}};
+    return nameWithinList(std::move(records), pending.OutputFile, rule, fileExists, list);
 }
 
 JobBuild buildSeveralFilesJob(const PendingJobOptions& pending, const std::string& sourceFile,
                               std::string_view outputFolder, ExistingFileRule rule,
-                              const FileExists& fileExists) {
+                              const FileExists& fileExists, const JobListNames& list) {
     JobRecords records;
     records.input = makeInputOptions(sourceFile);
     // Several files are never cut.
@@ -146,13 +160,8 @@ JobBuild buildSeveralFilesJob(const PendingJobOptions& pending, const std::strin
     std::string plain(withoutExtension(fileNamePart(sourceFile)));
     plain += extensionOf(pending.OutputFile);
     plain = joinPath(outputFolder, plain);
-    const auto name = outputNameForAdd(plain, rule, fileExists);
-    if (!name) {
-        return failedName(plain);
-    }
     records.output = makeOutputOptions(pending, AddFlow::SeveralFiles);
-    records.output.FileName = *name;
-    return JobBuild{std::move(records), {}};
+    return nameWithinList(std::move(records), plain, rule, fileExists, list);
 }
 
 }  // namespace velmora

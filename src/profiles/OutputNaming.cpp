@@ -6,6 +6,17 @@ namespace {
 
 constexpr int kMaxNumberedName = 100'000;
 
+// Only the file-name part counts: a folder whose name holds the mark is not cut.
+std::size_t markPosition(const std::string& name) {
+    return name.find(kNewNameMark, name.size() - fileNamePart(name).size());
+}
+
+FileExists onDiskOrIn(const FileExists& fileExists, const std::vector<std::string>& names) {
+    return [&fileExists, &names](const std::string& path) {
+        return fileExists(path) || namesAny(names, path);
+    };
+}
+
 }  // namespace
 
 std::string numberedName(std::string_view stem, int n, std::string_view extension) {
@@ -28,28 +39,48 @@ std::optional<std::string> findNumberedName(std::string_view stem, std::string_v
     return std::nullopt;
 }
 
+bool carriesNewNameMark(const std::string& name) {
+    return markPosition(name) != std::string::npos;
+}
+
+bool namesAny(const std::vector<std::string>& names, const std::string& path) {
+    for (const std::string& name : names) {
+        if (sameFilePath(name, path)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFileRule rule,
-                                            const FileExists& fileExists) {
-    if (rule != ExistingFileRule::NewName || !fileExists(name)) {
+                                            const FileExists& fileExists,
+                                            const std::vector<std::string>& listedOutputs) {
+    if (!namesAny(listedOutputs, name) &&
+        (rule != ExistingFileRule::NewName || !fileExists(name))) {
         return name;
     }
-    return findNumberedName(withoutExtension(name), extensionOf(name), fileExists);
+    return findNumberedName(withoutExtension(name), extensionOf(name),
+                            onDiskOrIn(fileExists, listedOutputs));
 }
 
 std::optional<std::string> outputNameForStart(const std::string& name, ExistingFileRule rule,
-                                              const FileExists& fileExists) {
-    // Only the file-name part counts: a folder whose name holds the mark is not cut.
-    const std::size_t mark = name.find(kNewNameMark, name.size() - fileNamePart(name).size());
+                                              const FileExists& fileExists,
+                                              const std::vector<std::string>& taken) {
+    const FileExists takenOrOnDisk = onDiskOrIn(fileExists, taken);
+    const std::size_t mark = markPosition(name);
     if (mark == std::string::npos) {
-        return name;
+        if (!namesAny(taken, name)) {
+            return name;
+        }
+        return findNumberedName(withoutExtension(name), extensionOf(name), takenOrOnDisk);
     }
     const std::string base = name.substr(0, mark);
     const std::string extension(extensionOf(name));
     std::string plain = base + extension;
-    if (rule != ExistingFileRule::NewName || !fileExists(plain)) {
+    if (!namesAny(taken, plain) && (rule != ExistingFileRule::NewName || !fileExists(plain))) {
         return plain;
     }
-    return findNumberedName(base, extension, fileExists);
+    return findNumberedName(base, extension, takenOrOnDisk);
 }
 
 }  // namespace velmora

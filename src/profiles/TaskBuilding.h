@@ -29,8 +29,10 @@ struct TaskList {
 };
 
 // One task per full slot in index order. Each output is put in the output folder under the file
-// name it got at add time, renamed by the start rule of outputNameForStart. The output folder is
-// not created here.
+// name it got at add time, renamed by the start rule of outputNameForStart with the rest of the
+// list in view: every job's source and the final names of the jobs before it are taken, and a
+// marked name also avoids the unmarked names of the jobs after it. The output folder is not
+// created here.
 TaskList buildTasks(const JobSlotTable& slots, std::string_view outputFolder, ExistingFileRule rule,
                     const FileExists& fileExists);
 

@@ -1,8 +1,13 @@
 #include "ui/Skins.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QWidget>
+#include <QtGlobal>
 #include <array>
+#include <utility>
 
 namespace velmora::ui {
 namespace {
@@ -30,6 +35,52 @@ constexpr std::array kLooks{
 };
 constexpr std::size_t kMenuCount = 17;
 
+// The compiled-in looks, as resources of this library.
+constexpr std::array<std::pair<std::string_view, const char*>, 5> kBuiltInSheets{{
+    {"skin1", ":/velmora/looks/MacOS.qss"},
+    {"skin4", ":/velmora/looks/WinXP.qss"},
+    {"skin5", ":/velmora/looks/Protein.qss"},
+    {"skin7", ":/velmora/looks/DeepBlue.qss"},
+    {"skin8", ":/velmora/looks/BlueGlass.qss"},
+}};
+
+// A theme file is a style sheet of some kilobytes; anything this large is not one.
+constexpr qint64 kMaxSheetBytes = 1024 * 1024;
+
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const char* builtInSheetPath(std::string_view value) {
+    for (const auto& [lookValue, path] : kBuiltInSheets) {
+        if (lookValue == value) {
+            return path;
+        }
+    }
+    return nullptr;
+}
+
+// The sheet in path, or a null QString (with a warning that says why) when it cannot be used.
+QString readSheet(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Look not applied: cannot read %s: %s", qUtf8Printable(path),
+                 qUtf8Printable(file.errorString()));
+        return {};
+    }
+    if (file.size() > kMaxSheetBytes) {
+        qWarning("Look not applied: %s is larger than %lld bytes", qUtf8Printable(path),
+                 static_cast<long long>(kMaxSheetBytes));
+        return {};
+    }
+    const QString sheet = QString::fromUtf8(file.readAll());
+    if (sheet.trimmed().isEmpty()) {
+        qWarning("Look not applied: %s is empty", qUtf8Printable(path));
+        return {};
+    }
+    return sheet;
+}
+
 }  // namespace
 
 std::span<const SkinLook> skinMenu() {
@@ -45,22 +96,16 @@ const SkinLook* findSkin(std::string_view value) {
     return nullptr;
 }
 
-// Placeholder until the looks are drawn: built-in looks have an empty sheet.
 QString skinStyleSheet(std::string_view value, const QString& skinsFolder) {
     const SkinLook* look = findSkin(value);
     if (look == nullptr) {
         return {};
     }
     if (look->themeFile.empty()) {
-        return QStringLiteral("");
+        const char* path = builtInSheetPath(look->value);
+        return path == nullptr ? QString() : readSheet(QString::fromLatin1(path));
     }
-    QFile file(
-        skinsFolder + QLatin1Char('/') +
-        QString::fromUtf8(look->themeFile.data(), static_cast<qsizetype>(look->themeFile.size())));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromUtf8(file.readAll());
+    return readSheet(QDir(skinsFolder).filePath(fromView(look->themeFile)));
 }
 
 bool applySkin(QWidget& window, std::string_view value, const QString& skinsFolder) {
@@ -70,6 +115,19 @@ bool applySkin(QWidget& window, std::string_view value, const QString& skinsFold
     }
     window.setStyleSheet(sheet);
     return true;
+}
+
+QString defaultSkinsFolder() {
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString besideProgram = programFolder.filePath(QStringLiteral("skins"));
+    if (QFileInfo(besideProgram).isDir()) {
+        return besideProgram;
+    }
+    const QString installed = programFolder.filePath(QStringLiteral("../share/velmora/skins"));
+    if (QFileInfo(installed).isDir()) {
+        return QDir::cleanPath(installed);
+    }
+    return besideProgram;
 }
 
 }  // namespace velmora::ui

@@ -28,7 +28,11 @@ const SkinLook* findSkin(std::string_view value);
 QString skinStyleSheet(std::string_view value, const QString& skinsFolder);
 
 // Gives window (a top-level widget) the look named by value. False, and the window unchanged,
-// when the value names no look or its theme file cannot be read.
+// when the value names no look or its theme file cannot be read (a warning names the file).
 bool applySkin(QWidget& window, std::string_view value, const QString& skinsFolder);
+
+// The skins folder of the running program: "skins" next to the executable (the build tree), else
+// "../share/velmora/skins" beside it (an installed program). Needs a QCoreApplication.
+QString defaultSkinsFolder();
 
 }  // namespace velmora::ui

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "OutputFacts.h"
 #include "SilentReporter.h"
@@ -78,6 +79,24 @@ TEST_F(BatchJobsTest, NamesOutputsAroundExistingFilesAndEachOther) {
     // overwriting.
     ASSERT_TRUE(overwriting.addFile(twin, avi, outFolder(), ExistingFileRule::Overwrite));
     EXPECT_EQ(overwriting.outcomes()[1].output, dir.file("out/movie(New_2).avi"));
+}
+
+TEST_F(BatchJobsTest, AddingAJobTouchesNoFile) {
+    const std::string source = makeClip("movie.mkv");
+    std::ofstream(dir.file("out/movie.avi")) << "an earlier conversion";
+    JobChoices avi;
+    avi.profileCode = 1;
+    {
+        BatchJobs batch(reporter);
+        ASSERT_TRUE(batch.loadLibraries());
+        ASSERT_TRUE(batch.addFile(source, avi, outFolder(), ExistingFileRule::Overwrite));
+        EXPECT_EQ(batch.outcomes()[0].output, dir.file("out/movie.avi"));
+        EXPECT_EQ(outputsWritten(), std::vector<std::string>{"movie.avi"});
+        std::ifstream in(dir.file("out/movie.avi"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an earlier conversion");
+    }
+    std::ifstream in(dir.file("out/movie.avi"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "an earlier conversion");
 }
 
 TEST_F(BatchJobsTest, RefusesToOverwriteTheSource) {

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "medialib/MainThreadQueue.h"
@@ -122,6 +124,77 @@ TEST(CommandLine, ConvertJsonGivesOneObjectPerEvent) {
     EXPECT_EQ(last["jobs"][0]["output"], dir.file("out/a.mp3"));
     EXPECT_EQ(last["jobs"][0]["status"], "done");
     EXPECT_EQ(last["jobs"][1]["status"], "not added");
+}
+
+std::string fileContents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(CommandLine, OverwritingNeverDestroysASourceOfTheBatch) {
+    SetMainThread();
+    velmora::test::requireMediaLibraries();
+    velmora::test::TempDir dir;
+    const std::string folder = dir.file("dl");
+    std::filesystem::create_directories(folder);
+    SampleSpec spec;
+    spec.durationSeconds = 1.0;
+    std::string error;
+    spec.container = "avi";
+    ASSERT_TRUE(makeSampleMedia(spec, folder + "/clip.avi", &error)) << error;
+    spec.container = "matroska";
+    spec.durationSeconds = 3.0;
+    ASSERT_TRUE(makeSampleMedia(spec, folder + "/clip.mkv", &error)) << error;
+    const std::string avi = fileContents(folder + "/clip.avi");
+    const std::string mkv = fileContents(folder + "/clip.mkv");
+
+    // The first job's output is the second job's source; the second's is its own source.
+    const Result result = runCli("convert -p 400 -o " + folder + " --overwrite " + folder +
+                                 "/clip.avi " + folder + "/clip.mkv");
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("would overwrite the source of another job"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("would overwrite its source"), std::string::npos) << result.output;
+    EXPECT_EQ(fileContents(folder + "/clip.avi"), avi);
+    EXPECT_EQ(fileContents(folder + "/clip.mkv"), mkv);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST(CommandLine, IncompleteResultIsToldAndExitsOne) {
+    SetMainThread();
+    velmora::test::requireMediaLibraries();
+    velmora::test::TempDir dir;
+    SampleSpec spec;
+    spec.container = "matroska";
+    spec.durationSeconds = 4.0;
+    std::string error;
+    ASSERT_TRUE(makeSampleMedia(spec, dir.file("whole.mkv"), &error)) << error;
+    // The header still promises 4 s; half the file is gone.
+    ASSERT_TRUE(truncateCopy(dir.file("whole.mkv"), dir.file("cut.mkv"), 0.5));
+
+    const Result json =
+        runCli("convert --json -p 1 -o " + dir.file("out") + " " + dir.file("cut.mkv"));
+    EXPECT_EQ(json.exitCode, 1) << json.output;
+    std::istringstream lines(json.output);
+    nlohmann::json last;
+    for (std::string line; std::getline(lines, line);) {
+        last = nlohmann::json::parse(line);
+    }
+    ASSERT_EQ(last["event"], "all-done") << json.output;
+    const nlohmann::json& job = last["jobs"][0];
+    EXPECT_EQ(job["status"], "incomplete");
+    EXPECT_EQ(job["end_state"], "incomplete");
+    EXPECT_EQ(job["message"].get<std::string>().rfind("only ", 0), 0u) << job;
+    EXPECT_NE(job["message"].get<std::string>().find(" of 4.0 s converted"), std::string::npos)
+        << job;
+    // The partial result is kept under its name: it is closed and playable.
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out/cut.avi")));
+
+    const Result text = runCli("task -i " + dir.file("cut.mkv") + " -o " + dir.file("cut.mp4"));
+    EXPECT_EQ(text.exitCode, 1) << text.output;
+    EXPECT_NE(text.output.find("[1] incomplete: only "), std::string::npos) << text.output;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+#include "cli/BatchJobs.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -36,7 +38,7 @@ TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
     const auto reporter = makeJsonReporter(out);
     reporter->added(0, "in.mkv", "out.avi");
     reporter->progress({0, 5'000'000, 10'000'000, 10, 25, 1.0});
-    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1};
+    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1, {}};
     reporter->finished(failed);
     reporter->allDone({failed});
 
@@ -63,8 +65,8 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     const auto reporter = makeTextReporter(out, false);
     reporter->progress({0, 1'000'000, 2'000'000, 25, 25, 1.0});
     reporter->progress({0, 2'000'000, 2'000'000, 50, 25, 2.0});
-    reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048});
-    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048}});
+    reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}});
+    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}}});
     const std::string text = out.str();
     EXPECT_EQ(text.find('\x1b'), std::string::npos) << "no cursor movement without a terminal";
     EXPECT_NE(text.find("[1]  50%"), std::string::npos);
@@ -72,6 +74,50 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     EXPECT_NE(text.find("[1] done"), std::string::npos);
     EXPECT_NE(text.find("2.00s"), std::string::npos);
     EXPECT_NE(text.find("2.0 KiB  in.mkv -> out.avi"), std::string::npos);
+}
+
+TEST(ReporterTest, EndStatesGiveStatusAndText) {
+    TaskEndReport report;
+    report.state = TaskEndState::Incomplete;
+    report.convertedUs = 4'890'000;
+    report.expectedUs = 10'030'000;
+    JobOutcome outcome{0, "in.mkv", "out.avi", JobStatus::notAdded, "", 1.0, 4'890'000, 2048, {}};
+    applyEndReport(outcome, report);
+    EXPECT_EQ(outcome.status, JobStatus::incomplete);
+    EXPECT_EQ(outcome.message, "only 4.9 s of 10.0 s converted");
+
+    std::ostringstream text;
+    makeTextReporter(text, false)->allDone({outcome});
+    EXPECT_NE(text.str().find("[1] incomplete"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("\n      only 4.9 s of 10.0 s converted\n"), std::string::npos)
+        << text.str();
+
+    std::ostringstream json;
+    makeJsonReporter(json)->finished(outcome);
+    const auto event = nlohmann::json::parse(json.str());
+    EXPECT_EQ(event["event"], "incomplete");
+    EXPECT_EQ(event["end_state"], "incomplete");
+    EXPECT_EQ(event["message"], "only 4.9 s of 10.0 s converted");
+
+    const struct {
+        TaskEndState state;
+        JobStatus status;
+        const char* name;
+    } rows[] = {
+        {TaskEndState::Done, JobStatus::done, "done"},
+        {TaskEndState::DoneWithSkippedData, JobStatus::done, "done-with-skipped-data"},
+        {TaskEndState::DoneWithDroppedStream, JobStatus::done, "done-with-dropped-stream"},
+        {TaskEndState::Failed, JobStatus::failed, "failed"},
+        {TaskEndState::Stopped, JobStatus::stopped, "stopped"},
+    };
+    for (const auto& row : rows) {
+        report.state = row.state;
+        applyEndReport(outcome, report);
+        EXPECT_EQ(outcome.status, row.status) << row.name;
+        EXPECT_STREQ(endStateName(row.state), row.name);
+    }
+    // Only a done state exits 0.
+    EXPECT_EQ(exitCodeOf({outcome}, false), 1);
 }
 
 }  // namespace

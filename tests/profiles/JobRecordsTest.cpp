@@ -99,6 +99,100 @@ TEST(OutputNaming, RealFiles) {
               dir.file("other.avi"));
 }
 
+TEST(OutputNaming, OtherJobsOfTheListAreTakenUnderEitherRule) {
+    struct Row {
+        const char* name;
+        std::set<std::string> files;
+        std::vector<std::string> listed;
+        ExistingFileRule rule;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"/o/movie.avi", {}, {"/o/movie.avi"}, ExistingFileRule::NewName, "/o/movie(New_1).avi"},
+        {"/o/movie.avi", {}, {"/o/movie.avi"}, ExistingFileRule::Overwrite, "/o/movie(New_1).avi"},
+        // Numbering skips names of the list as well as files.
+        {"/o/movie.avi",
+         {"/o/movie.avi", "/o/movie(New_2).avi"},
+         {"/o/movie(New_1).avi"},
+         ExistingFileRule::NewName,
+         "/o/movie(New_3).avi"},
+        // The same file spelt differently is the same name.
+        {"/o/./movie.avi",
+         {},
+         {"/o/x/../movie.avi"},
+         ExistingFileRule::Overwrite,
+         "/o/./movie(New_1).avi"},
+        {"/o/movie.avi",
+         {"/o/movie.avi"},
+         {"/o/other.avi"},
+         ExistingFileRule::Overwrite,
+         "/o/movie.avi"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(outputNameForAdd(row.name, row.rule, existing(row.files), row.listed),
+                  row.expected)
+            << row.name;
+    }
+}
+
+TEST(JobRecords, OutputThatWouldOverwriteASourceOfTheListIsRefused) {
+    PendingJobOptions pending;
+    pending.SourceFile = "/dl/clip.avi";
+    pending.OutputFile = "/dl/clip.mkv";
+    struct Row {
+        const char* what;
+        PendingJobOptions pending;
+        JobListNames list;
+        ExistingFileRule rule;
+        std::set<std::string> files;
+        JobBuildFailure failure;
+        const char* clash;
+    };
+    PendingJobOptions ownSource = pending;
+    ownSource.SourceFile = "/dl/clip.mkv";
+    const Row rows[] = {
+        {"a later job's source",
+         pending,
+         {{"/dl/clip.mkv"}, {}},
+         ExistingFileRule::Overwrite,
+         {"/dl/clip.mkv"},
+         JobBuildFailure::OutputIsSource,
+         "/dl/clip.mkv"},
+        {"its own source",
+         ownSource,
+         {},
+         ExistingFileRule::Overwrite,
+         {"/dl/clip.mkv"},
+         JobBuildFailure::OutputIsSource,
+         "/dl/clip.mkv"},
+        {"numbered away from the source",
+         ownSource,
+         {},
+         ExistingFileRule::NewName,
+         {"/dl/clip.mkv"},
+         JobBuildFailure::None,
+         ""},
+        {"the source is a listed output",
+         pending,
+         {{}, {"/dl/clip.avi"}},
+         ExistingFileRule::NewName,
+         {},
+         JobBuildFailure::SourceIsListedOutput,
+         "/dl/clip.avi"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const JobBuild build =
+            buildOneFileJob(row.pending, row.rule, existing(row.files), row.list);
+        EXPECT_EQ(build.failure, row.failure);
+        EXPECT_EQ(build.records.has_value(), row.failure == JobBuildFailure::None);
+        EXPECT_EQ(build.clash, row.clash);
+        if (row.failure == JobBuildFailure::OutputIsSource) {
+            EXPECT_EQ(build.message, std::string(kOutputIsSourceMessage) + row.clash);
+        }
+    }
+}
+
 TEST(JobRecords, NoFreeNameRefusesTheJob) {
     PendingJobOptions pending;
     pending.SourceFile = "/m/a.mkv";
@@ -107,6 +201,7 @@ TEST(JobRecords, NoFreeNameRefusesTheJob) {
                                          [](const std::string&) { return true; });
     EXPECT_FALSE(job.records.has_value());
     EXPECT_EQ(job.message, std::string(kNoOutputNameMessage) + "/o/a.avi");
+    EXPECT_EQ(job.failure, JobBuildFailure::NoFreeName);
 }
 
 PendingJobOptions cutJob() {

@@ -158,5 +158,26 @@ TEST(TaskBuilding, JobWithoutAFreeNameIsLeftOut) {
     EXPECT_EQ(list.tasks[0].slotIndex, 1);
 }
 
+TEST(TaskBuilding, JobsOfTheListNeverShareAnOutputOrOverwriteASource) {
+    JobSlotTable slots;
+    // a was numbered at add time because /o/a.avi existed then; it no longer does, but b now
+    // holds the plain name. c and d carry the same name (stored before the list rule).
+    slots.store(inputFor("/m/a.mkv"), outputFor("/old/a(New_1).avi"));
+    slots.store(inputFor("/m/x.mkv"), outputFor("/old/a.avi"));
+    slots.store(inputFor("/m/c.mkv"), outputFor("/old/c.avi"));
+    slots.store(inputFor("/m2/c.mkv"), outputFor("/old/c.avi"));
+    // e's plain name is the source of f, which runs after it.
+    slots.store(inputFor("/m/e.mkv"), outputFor("/old/e(New_1).mkv"));
+    slots.store(inputFor("/o/e.mkv"), outputFor("/old/e(New_2).avi"));
+    const TaskList list = buildTasks(slots, "/o", ExistingFileRule::Overwrite,
+                                     [](const std::string&) { return false; });
+    std::vector<std::string> names;
+    for (const TaskSpec& task : list.tasks) {
+        names.push_back(task.outputFileName());
+    }
+    EXPECT_THAT(names, ElementsAre("/o/a(New_1).avi", "/o/a.avi", "/o/c.avi", "/o/c(New_1).avi",
+                                   "/o/e(New_1).mkv", "/o/e.avi"));
+}
+
 }  // namespace
 }  // namespace velmora
