@@ -655,11 +655,15 @@ void PlaybackCore::refreshRefreshThread() {
 
 void PlaybackCore::reportPosition() {
     double clock = hasVideo() ? videoClock() : audioClock();
-    if (hasVideo() && m_videoDrained.load()) {
-        // The decoder has handed out its last picture: the picture clock would run on past it
-        // (up to a declared duration that a cut file never reaches), but the file ends with it.
+    double videoEnd = NAN;
+    if (hasVideo()) {
         std::lock_guard clockLock(m_clockMutex);
-        clock = std::min(clock, m_videoPtsClock);
+        videoEnd = m_videoDecodedEnd;
+    }
+    if (!std::isnan(videoEnd)) {
+        // The picture clock runs on from the picture on screen; it never passes the end of the
+        // pictures decoded so far (an event loop held up, the end of a cut file).
+        clock = std::min(clock, videoEnd);
     }
     std::lock_guard lock(m_reportMutex);
     bool atEnd = m_eofReached.load() && !m_captureDevice && !m_endReported.load();
@@ -668,10 +672,15 @@ void PlaybackCore::reportPosition() {
         std::lock_guard pictureLock(m_pictureMutex);
         atEnd = m_pictureSize == 0;
     }
-    if (atEnd && hasAudio()) {
-        // Everything decoded is played out: the sound ends where its data ends, which may be
-        // a little after the last picture.
-        clock = std::max(clock, m_audioClockAtEnd.load());
+    if (atEnd) {
+        // Everything is decoded and played out (late pictures may have been dropped): the file
+        // ends where its pictures and its sound end, not at a duration its header declares.
+        if (!std::isnan(videoEnd)) {
+            clock = std::max(clock, videoEnd);
+        }
+        if (hasAudio()) {
+            clock = std::max(clock, m_audioClockAtEnd.load());
+        }
     }
     std::int64_t position = std::llround(clock * 1000000.0) - m_startTime;
     if (!hasVideo() && m_audioDuration > 0 && position >= m_audioDuration &&
@@ -684,6 +693,11 @@ void PlaybackCore::reportPosition() {
     if (position < 0) {
         position = 0;
     }
+    if (m_endReported.load()) {
+        // After the end the position stays where the file ended (the picture clock would go
+        // back to the last picture shown, or run on).
+        position = m_endPosition;
+    }
     if ((atEnd || position == m_duration) && m_lastReported != position) {
         // The host's last position is where the file really ended.
         m_positionReported = false;
@@ -695,6 +709,7 @@ void PlaybackCore::reportPosition() {
         m_owner.post(NotificationKind::Position, TPlayState::psPlay, position);
     }
     if (atEnd) {
+        m_endPosition = position;
         m_endReported = true;
         m_owner.changeState(TPlayState::psEnd);
     }

@@ -152,6 +152,8 @@ private:
                           const AVFrame& frame);
     int decodeVideoFrame(AVFrame* frame);
     void flushVideo(int serial);
+    // Video thread: notes where the newest decoded picture ends (skipped ones included).
+    void noteDecodedPicture(const AVFrame& frame);
     // Whether the video thread decodes although playback is paused: a paused open has no
     // picture yet, or a seek has none yet.
     bool decodeWhilePaused() const;
@@ -269,8 +271,9 @@ private:
 
     // Video clock fields: written by the video thread and the event loop, guarded by m_clockMutex.
     mutable std::mutex m_clockMutex;
-    double m_videoPtsClock = 0.0;  // running picture time of the decoder output
-    double m_currentPts = 0.0;     // time of the picture on screen
+    double m_videoPtsClock = 0.0;    // running picture time of the decoder output
+    double m_videoDecodedEnd = NAN;  // end of the newest picture decoded since the last flush
+    double m_currentPts = 0.0;       // time of the picture on screen
     double m_currentPtsDrift = 0.0;
     std::int64_t m_currentPosition = -1;
     bool m_pictureShown = false;
@@ -329,6 +332,7 @@ private:
     std::mutex m_reportMutex;
     bool m_positionReported = false;
     std::int64_t m_lastReported = 0;
+    std::int64_t m_endPosition = 0;  // the position reported with psEnd
 
     // Display objects: event loop thread only.
     SDL_Window* m_window = nullptr;

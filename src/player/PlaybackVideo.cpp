@@ -166,6 +166,7 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
                 pts = dts;
             }
             frame->pts = pts;
+            noteDecodedPicture(*frame);
             bool pass = false;
             {
                 std::lock_guard lock(m_pictureMutex);
@@ -214,6 +215,18 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
     }
 }
 
+void PlaybackCore::noteDecodedPicture(const AVFrame& frame) {
+    const double timeBase = av_q2d(m_videoStream->time_base);
+    double length = static_cast<double>(frame.pkt_duration) * timeBase;
+    if (length <= 0.0) {
+        const AVRational rate =
+            lib::avformat.av_guess_frame_rate(m_format.get(), m_videoStream, nullptr);
+        length = rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
+    }
+    std::lock_guard lock(m_clockMutex);
+    m_videoDecodedEnd = static_cast<double>(frame.pts) * timeBase + length;
+}
+
 bool PlaybackCore::decodeWhilePaused() const {
     if (m_openedPaused.load() || m_seekRequest.load()) {
         return true;
@@ -255,6 +268,10 @@ void PlaybackCore::flushVideo(int serial) {
     m_faultyDts = 0;
     m_lastPtsForFault = AV_NOPTS_VALUE;
     m_lastDtsForFault = AV_NOPTS_VALUE;
+    {
+        std::lock_guard lock(m_clockMutex);
+        m_videoDecodedEnd = NAN;
+    }
     m_videoDrained = false;
     m_decoderSerial = serial;
 }

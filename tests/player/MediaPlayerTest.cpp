@@ -168,7 +168,7 @@ TEST_F(MediaPlayerTest, SeekBeyondTheDurationLandsAtTheDuration) {
     ASSERT_GT(duration, 0);
     player.Seek(0, true, duration + 5000000);
     EXPECT_EQ(player.core()->seekTarget(), duration + player.core()->startTime());
-    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 3000));
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 10000));
     EXPECT_EQ(recorder.lastPosition(), duration);
     player.Stop(true);
 }

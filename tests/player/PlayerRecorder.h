@@ -43,7 +43,7 @@ struct Recorder {
     }
     // Runs main-thread calls until pred holds; false after the timeout.
     template <typename Pred>
-    static bool waitFor(Pred pred, int timeoutMs = 5000) {
+    static bool waitFor(Pred pred, int timeoutMs = 10000) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!pred()) {
