@@ -1,11 +1,12 @@
 #include "engine/VideoSync.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
 
 VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
-                              int64_t& position) {
+                              int64_t& position, int64_t maxDuplicates) {
     VideoSyncResult result;
     if (!std::isfinite(inputPts)) {
         return result;  // a picture without a usable time goes out once, where it stands
@@ -26,7 +27,12 @@ VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPt
             result.positionMoved = true;
         }
     } else if (delta > 1.1) {
-        result.frames = std::llrint(delta);
+        // Never more than +-2^62 frames: keeps the conversion defined for absurd times.
+        result.frames = std::llrint(std::min(delta, 4.6e18));
+        if (maxDuplicates >= 0 && result.frames - 1 > maxDuplicates) {
+            result.framesRemoved = result.frames - 1 - maxDuplicates;
+            result.frames = maxDuplicates + 1;
+        }
     }
     return result;
 }

@@ -11,14 +11,18 @@ namespace velmora {
 struct VideoSyncResult {
     int64_t frames = 1;          // times the picture is written
     bool positionMoved = false;  // the sync position jumped to the picture's time
+    // Frames of a gap beyond maxDuplicates that were not filled: the caller's pictures come
+    // that much earlier from now on.
+    int64_t framesRemoved = 0;
 };
 
 // method: 0 passthrough (the position follows the picture), 1 constant rate (drop and
 // duplicate), 2 variable rate (drop only, the position jumps over gaps), negative: automatic,
 // which acts as 2 when the output format allows a variable frame rate and as 1 otherwise.
 // inputPts: the picture's time in encoder time-base units; position: the output's next frame
-// number in the same units, moved when the method says so.
+// number in the same units, moved when the method says so. maxDuplicates: at most that many
+// copies fill a gap (negative: no limit); the rest of a longer gap is removed, not filled.
 VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
-                              int64_t& position);
+                              int64_t& position, int64_t maxDuplicates = -1);
 
 }  // namespace velmora
