@@ -5,7 +5,12 @@
 // (normally the main thread); every wait they make is bounded and, on the main thread, keeps
 // running queued main-thread calls. TPlayThread runs the event loop that shows pictures;
 // TEventThread delivers notifications from the ring as events, on the main thread when
-// TriggerEventInMainThread is set.
+// TriggerEventInMainThread is set, otherwise on itself, one handler at a time.
+//
+// Handlers may call Open, Stop, Pause, Resume, Seek and CurrentFrame (a play list opens the next
+// file when one ends). When a handler opens another file, the rest of the previous file's
+// notifications (its psStop among them) are dropped. The player must not be destroyed from one
+// of its own handlers.
 #pragma once
 
 #include <atomic>
@@ -16,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "player/NotificationRing.h"
 #include "player/PlayerTypes.h"
@@ -118,9 +124,22 @@ public:
     PlaybackCore* core() const { return m_core.get(); }
 
 private:
+    // One TEventThread with the ring it delivers from; every opened file gets its own.
+    struct EventChannel {
+        NotificationRing ring;
+        std::thread thread;
+        std::atomic<bool> done{false};     // the thread has left its loop
+        std::atomic<bool> retired{false};  // a newer file took over: deliver nothing more
+        std::atomic<bool> stop{false};     // end now, without waiting for psStop
+    };
+
     void playThread();
-    void eventThread();
-    void deliver(const Notification& notification);
+    void eventThread(EventChannel* channel);
+    void deliver(EventChannel& channel, const Notification& notification);
+    // Whether the calling thread is running one of this player's handlers.
+    bool insideOwnHandler() const;
+    // Joins the event threads of earlier files that have ended; with wait, waits for them.
+    void joinRetiredEventThreads(bool wait);
     bool initSdl();
     void quitSdl();
     void joinThreads();
@@ -149,7 +168,7 @@ private:
 
     // The caller's thread owns m_core's lifetime; TPlayThread closes it (never frees it).
     std::unique_ptr<PlaybackCore> m_core;
-    std::timed_mutex m_playerLock;  // held while the event loop handles an event
+    std::mutex m_playerLock;  // held while the event loop handles an event
     mutable std::mutex m_errorMutex;
     std::string m_lastError;  // guarded by m_errorMutex
     std::string m_fileName;
@@ -169,19 +188,17 @@ private:
     std::condition_variable m_eventQueued;
     std::deque<PlayerEvent> m_events;  // guarded by m_eventMutex
 
-    // TEventThread and the notification ring.
-    std::thread m_eventThread;
-    std::atomic<bool> m_eventThreadDone{true};
-    std::atomic<bool> m_eventThreadStop{false};
-    NotificationRing m_ring;
+    // The current file's TEventThread and ring (posting threads read the pointer under
+    // m_channelMutex), and those of earlier files still ending (caller's thread only).
+    mutable std::mutex m_channelMutex;
+    std::shared_ptr<EventChannel> m_channel;
+    std::vector<std::shared_ptr<EventChannel>> m_retiredChannels;
+    std::mutex m_deliveryMutex;  // held while a handler runs on an event thread
 
     // Snapshot converter (caller's thread) and hook converter (video thread), each with its
     // bitmap; made on first use.
     std::unique_ptr<PictureConverter> m_snapshotConverter;
     std::unique_ptr<PictureConverter> m_hookConverter;
-    // The thread running an event handler right now (to keep Stop from a handler from waiting
-    // for its own delivery).
-    std::atomic<std::thread::id> m_deliveringThread{};
 };
 
 // The published player.

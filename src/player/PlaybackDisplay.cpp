@@ -17,38 +17,53 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 }  // namespace
 
-void PlaybackCore::refresh(bool advance) {
+void PlaybackCore::refresh() {
     if (m_closed.load() || m_abort.load()) {
         return;
     }
-    if (!hasVideo()) {
-        if (hasAudio()) {
-            displayAudio();
-            reportPosition();
-        }
-        return;
+    if (hasVideo()) {
+        refreshPicture();
+    } else if (hasAudio()) {
+        displayAudio();
+        reportPosition();
     }
+    // A paused open reports psPause once its first picture is on screen, after its position.
+    std::lock_guard pauseLock(m_pauseMutex);
+    if (m_openedPaused.load() && m_paused.load() && (m_pictureShown || !hasVideo())) {
+        m_openedPaused = false;
+        m_owner.changeState(TPlayState::psPause);
+    }
+}
+
+void PlaybackCore::refreshPicture() {
     bool dropped = false;
     for (;;) {
         std::unique_lock lock(m_pictureMutex);
         if (m_pictureSize == 0) {
-            lock.unlock();
-            if (!advance && m_shownSlot >= 0) {
-                displayPicture(m_shownSlot);
-            }
             break;
         }
         PictureSlot& slot = m_slots[m_pictureRead];
-        const double t = now();
-        if (advance && t < slot.targetTime && !m_dropUntilFlushed.load()) {
-            return;
+        const auto drop = [&] {
+            m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
+            --m_pictureSize;
+            dropped = true;
+            lock.unlock();
+            m_pictureChanged.notify_all();
+        };
+        if (slot.serial < m_awaitedSerial.load()) {
+            // Decoded before the latest seek.
+            drop();
+            continue;
         }
-        {
-            std::lock_guard clockLock(m_clockMutex);
-            m_currentPts = slot.pts;
-            m_currentPtsDrift = slot.pts - t;
-            m_currentPosition = slot.position;
-            m_pictureShown = true;
+        // The first picture of an open or of a seek is shown at once, even while paused, and
+        // never dropped: it is the picture the host asked for.
+        const bool first = slot.serial > m_shownSerial;
+        if (m_paused.load() && !first) {
+            break;
+        }
+        const double t = now();
+        if (!first && t < slot.targetTime) {
+            return;  // not due yet; the position is reported when it is shown
         }
         double nextTarget;
         if (m_pictureSize > 1) {
@@ -57,35 +72,14 @@ void PlaybackCore::refresh(bool advance) {
         } else {
             nextTarget = slot.targetTime + videoClock() - slot.pts;
         }
-        if (advance &&
-            ((m_frameDrop && !m_captureDevice && t > nextTarget) || m_dropUntilFlushed.load())) {
+        if (!first && m_frameDrop && !m_captureDevice && t > nextTarget) {
             m_skipFactor *= 1.05;
-            if (m_pictureSize > 1 || t > nextTarget + 0.5 || m_dropUntilFlushed.load()) {
-                m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
-                --m_pictureSize;
-                dropped = true;
-                lock.unlock();
-                m_pictureChanged.notify_all();
+            if (m_pictureSize > 1 || t > nextTarget + 0.5) {
+                drop();
                 continue;
             }
         }
-        const int showIndex = m_pictureRead;
-        const double shownPts = slot.pts;
-        lock.unlock();
-        updateSubtitles(shownPts);
-        displayPicture(showIndex);
-        if (advance) {
-            {
-                std::lock_guard relock(m_pictureMutex);
-                m_shownSlot = showIndex;
-                m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
-                --m_pictureSize;
-            }
-            m_pictureChanged.notify_all();
-        } else {
-            std::lock_guard relock(m_pictureMutex);
-            m_shownSlot = showIndex;
-        }
+        showSlot(lock, t);
         break;
     }
     if (!dropped) {
@@ -93,14 +87,42 @@ void PlaybackCore::refresh(bool advance) {
     }
 }
 
+void PlaybackCore::showSlot(std::unique_lock<std::mutex>& pictureLock, double t) {
+    PictureSlot& slot = m_slots[m_pictureRead];
+    {
+        std::lock_guard clockLock(m_clockMutex);
+        m_currentPts = slot.pts;
+        m_currentPtsDrift = slot.pts - t;
+        m_currentPosition = slot.position;
+        m_pictureShown = true;
+    }
+    const int serial = slot.serial;
+    const double shownPts = slot.pts;
+    {
+        std::lock_guard slotLock(slot.mutex);
+        std::lock_guard shownLock(m_shown.mutex);
+        std::swap(slot.picture, m_shown.picture);
+        m_shown.pts = slot.pts;
+        m_shown.sampleAspect = slot.sampleAspect;
+    }
+    m_shownSerial = serial;
+    m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
+    --m_pictureSize;
+    if (serial >= m_awaitedSerial.load()) {
+        m_pictureReady.set();
+    }
+    pictureLock.unlock();
+    m_pictureChanged.notify_all();
+    updateSubtitles(shownPts);
+    displayShown();
+}
+
 void PlaybackCore::redraw() {
     if (m_closed.load()) {
         return;
     }
     if (hasVideo()) {
-        if (m_shownSlot >= 0) {
-            displayPicture(m_shownSlot);
-        }
+        displayShown();
     } else if (hasAudio()) {
         displayAudio();
     }
@@ -254,18 +276,17 @@ bool PlaybackCore::ensureWindow() {
     return true;
 }
 
-void PlaybackCore::displayPicture(int slotIndex) {
+void PlaybackCore::displayShown() {
     if (!ensureWindow()) {
         return;
     }
-    PictureSlot& slot = m_slots[slotIndex];
-    std::lock_guard slotLock(slot.mutex);
-    if (!slot.picture) {
+    std::lock_guard shownLock(m_shown.mutex);
+    if (!m_shown.picture) {
         return;
     }
-    AVFrame& picture = *slot.picture;
+    AVFrame& picture = *m_shown.picture;
     if (m_subtitleIndex >= 0) {
-        blendSubtitles(picture, slot.pts);
+        blendSubtitles(picture, m_shown.pts);
     }
     if (m_texture == nullptr || m_textureWidth != picture.width ||
         m_textureHeight != picture.height) {
@@ -284,8 +305,8 @@ void PlaybackCore::displayPicture(int slotIndex) {
     lib::sdl.SDL_UpdateYUVTexture(m_texture, nullptr, picture.data[0], picture.linesize[0],
                                   picture.data[1], picture.linesize[1], picture.data[2],
                                   picture.linesize[2]);
-    const double sar =
-        slot.sampleAspect.num > 0 && slot.sampleAspect.den > 0 ? av_q2d(slot.sampleAspect) : 0.0;
+    const AVRational aspect = m_shown.sampleAspect;
+    const double sar = aspect.num > 0 && aspect.den > 0 ? av_q2d(aspect) : 0.0;
     const playback::Rect rect = playback::displayRect(
         m_owner.AspectRatio(), sar, picture.width, picture.height, m_windowWidth, m_windowHeight);
     const SDL_Rect target{rect.x, rect.y, rect.width, rect.height};
@@ -449,21 +470,12 @@ void PlaybackCore::releaseDisplay() {
 }
 
 double PlaybackCore::withShownPicture(const std::function<void(const AVFrame&)>& fn) {
-    int index;
-    {
-        std::lock_guard lock(m_pictureMutex);
-        index = m_shownSlot >= 0 ? m_shownSlot : (m_pictureSize > 0 ? m_pictureRead : -1);
-    }
-    if (index < 0) {
+    std::lock_guard shownLock(m_shown.mutex);
+    if (!m_shown.picture) {
         return NAN;
     }
-    PictureSlot& slot = m_slots[index];
-    std::lock_guard slotLock(slot.mutex);
-    if (!slot.picture) {
-        return NAN;
-    }
-    fn(*slot.picture);
-    return slot.pts;
+    fn(*m_shown.picture);
+    return m_shown.pts;
 }
 
 std::vector<std::uint32_t> PlaybackCore::visualisationCopy(int& width, int& height) const {

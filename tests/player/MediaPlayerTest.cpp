@@ -16,6 +16,7 @@
 #include "medialib/PictureConverter.h"
 #include "player/CustomPlayer.h"
 #include "player/PlaybackCore.h"
+#include "player/PlayerRecorder.h"
 #include "samples/SampleMedia.h"
 #include "support/MediaLibraries.h"
 #include "support/TempDir.h"
@@ -31,48 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Records what the player reports; handlers run on the event thread.
-struct Recorder {
-    std::mutex mutex;
-    std::vector<TPlayState> states;
-    std::vector<std::int64_t> positions;
-
-    void attach(TCustomPlayer& player) {
-        player.SetTriggerEventInMainThread(false);
-        player.OnState = [this](TCustomPlayer*, TPlayState state) {
-            std::lock_guard lock(mutex);
-            states.push_back(state);
-        };
-        player.OnPosition = [this](TCustomPlayer*, std::int64_t pts) {
-            std::lock_guard lock(mutex);
-            positions.push_back(pts);
-        };
-    }
-    bool hasState(TPlayState state) {
-        std::lock_guard lock(mutex);
-        for (TPlayState s : states) {
-            if (s == state) {
-                return true;
-            }
-        }
-        return false;
-    }
-    std::int64_t lastPosition() {
-        std::lock_guard lock(mutex);
-        return positions.empty() ? -1 : positions.back();
-    }
-    template <typename Pred>
-    bool waitFor(Pred pred, int timeoutMs = 5000) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!pred()) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            PumpMessagesFor(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
-};
+using test::Recorder;
 
 // The test picture of the generator at frame `index`, converted like a snapshot.
 bool referencePicture(int index, PictureConverter& converter) {
@@ -208,7 +168,7 @@ TEST_F(MediaPlayerTest, SeekBeyondTheDurationLandsAtTheDuration) {
     ASSERT_GT(duration, 0);
     player.Seek(0, true, duration + 5000000);
     EXPECT_EQ(player.core()->seekTarget(), duration + player.core()->startTime());
-    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 3000));
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 10000));
     EXPECT_EQ(recorder.lastPosition(), duration);
     player.Stop(true);
 }
@@ -242,6 +202,20 @@ TEST_F(MediaPlayerTest, AudioOnlyFilePlaysToTheEndWithAWaveform) {
     std::int64_t pts = 0;
     EXPECT_TRUE(player.CurrentFrame(pts).empty());
     EXPECT_EQ(pts, -1);
+    player.Stop(true);
+}
+
+TEST_F(MediaPlayerTest, AudioOnlyFileOpenedPausedReportsThePauseAndPlaysOnResume) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ASSERT_TRUE(player.Open(audioClip(), 0, true)) << player.LastError();
+    ASSERT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psPause); }));
+    Recorder::pumpFor(200);
+    EXPECT_LE(recorder.lastPosition(), 0);
+    player.Resume();
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 5000));
+    EXPECT_EQ(recorder.lastPosition(), player.Duration());
     player.Stop(true);
 }
 
