@@ -73,6 +73,7 @@ TCustomPlayer::~TCustomPlayer() {
     OnPosition = nullptr;
     OnState = nullptr;
     OnHook = nullptr;
+    OnPictureShown = nullptr;
     Stop(true);
     joinThreads();
 }
@@ -151,7 +152,7 @@ bool TCustomPlayer::initSdl() {
     if (!m_disableAudio) {
         flags |= SDL_INIT_AUDIO;
     }
-    if (!m_disableDisplay) {
+    if (!m_disableDisplay && !m_offscreenDisplay) {
         flags |= SDL_INIT_VIDEO;
     }
     if (lib::sdl.SDL_InitSubSystem(flags) != 0) {
@@ -199,7 +200,7 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
     if (!initSdl()) {
         return false;
     }
-    if (!m_disableDisplay) {
+    if ((m_sdlFlags & SDL_INIT_VIDEO) != 0) {
         SDL_DisplayMode mode{};
         if (lib::sdl.SDL_GetDesktopDisplayMode(0, &mode) != 0) {
             reportError("SDL_GetVideoInfo() failed", true);
@@ -487,6 +488,22 @@ const Bitmap& TCustomPlayer::CurrentFrame(std::int64_t& pts) {
     }
     pts = std::llround(time * 1000000.0) - core->startTime();
     return bitmap;
+}
+
+std::vector<std::uint32_t> TCustomPlayer::CurrentVisualisation(int& width, int& height) const {
+    width = 0;
+    height = 0;
+    PlaybackCore* core = m_core.get();
+    if (core == nullptr || core->hasVideo() || core->audioDisplay() == AudioDisplay::None) {
+        return {};
+    }
+    return core->visualisationCopy(width, height);
+}
+
+void TCustomPlayer::pictureShown(bool onWindow) {
+    if (OnPictureShown) {
+        OnPictureShown(this, onWindow);
+    }
 }
 
 void TCustomPlayer::runVideoHook(AVFrame& picture, double pts, std::int64_t startTime) {

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "player/NotificationRing.h"
 #include "player/PlayerTypes.h"
@@ -56,6 +57,8 @@ public:
     // The picture on screen as a 24-bit bitmap owned by the player (0x0 without video);
     // pts: its time in microseconds from the start (-1 without video).
     const Bitmap& CurrentFrame(std::int64_t& pts);
+    // The audio visualisation as last drawn (ARGB, row after row); empty when there is none.
+    std::vector<std::uint32_t> CurrentVisualisation(int& width, int& height) const;
     std::string LastError() const;
 
     bool IsOpen() const;
@@ -80,6 +83,11 @@ public:
     void SetDisableVideo(bool value) { m_disableVideo = value; }
     bool DisableDisplay() const { return m_disableDisplay; }
     void SetDisableDisplay(bool value) { m_disableDisplay = value; }
+    // Pictures are decoded, timed and shown as usual but no SDL window is made (SDL's video is
+    // not even started): the host draws them from CurrentFrame / CurrentVisualisation when
+    // OnPictureShown tells it to. For hosts without a native window to embed into.
+    bool OffscreenDisplay() const { return m_offscreenDisplay; }
+    void SetOffscreenDisplay(bool value) { m_offscreenDisplay = value; }
     int FrameWidth() const { return m_frameWidth; }
     void SetFrameWidth(int value) { m_frameWidth = value; }
     int FrameHeight() const { return m_frameHeight; }
@@ -98,6 +106,7 @@ public:
     TPositionEvent OnPosition;
     TPlayStateEvent OnState;
     THookEvent OnHook;
+    TPictureShownEvent OnPictureShown;
 
     // --- used by the playback core ---
     void post(NotificationKind kind, TPlayState state, std::int64_t position);
@@ -112,6 +121,8 @@ public:
     std::uintptr_t hostWindow() const { return m_hostWindow; }
     int fullScreenWidth() const { return m_fullScreenWidth; }
     int fullScreenHeight() const { return m_fullScreenHeight; }
+    // Raises OnPictureShown (event-loop thread).
+    void pictureShown(bool onWindow);
     // Runs the video hook on a 4:2:0 picture in place (video thread).
     void runVideoHook(AVFrame& picture, double pts, std::int64_t startTime);
     // For tests: the playback core while a file is open (null otherwise).
@@ -138,6 +149,7 @@ private:
     bool m_disableAudio = false;
     bool m_disableVideo = false;
     bool m_disableDisplay = false;
+    bool m_offscreenDisplay = false;
     int m_frameWidth = 0;
     int m_frameHeight = 0;
     std::atomic<bool> m_hook{false};

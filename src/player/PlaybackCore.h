@@ -153,7 +153,10 @@ private:
 
     // display (event loop thread)
     bool ensureWindow();
+    // Shows a slot's picture on the window when there is one, and tells the owner either way.
     void displayPicture(int slotIndex);
+    // Draws the picture into the window; false when it could not.
+    bool presentPicture(PictureSlot& slot);
     void displayAudio();
     void blendSubtitles(AVFrame& picture, double picturePts);
     void presentVisualisation();

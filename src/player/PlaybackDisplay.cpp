@@ -196,7 +196,7 @@ void PlaybackCore::blendSubtitles(AVFrame& picture, double picturePts) {
 }
 
 bool PlaybackCore::ensureWindow() {
-    if (m_owner.DisableDisplay() || m_windowFailed) {
+    if (m_owner.DisableDisplay()) {
         return false;
     }
     int wantWidth = m_owner.ScreenWidth();
@@ -209,6 +209,12 @@ bool PlaybackCore::ensureWindow() {
             wantWidth = 640;
             wantHeight = 480;
         }
+    }
+    if (m_owner.OffscreenDisplay() || m_windowFailed) {
+        // No window: the host draws the pictures; the visualisation takes the output area's size.
+        m_windowWidth = wantWidth;
+        m_windowHeight = wantHeight;
+        return false;
     }
     if (m_window == nullptr) {
         if (m_owner.hostWindow() != 0) {
@@ -228,6 +234,12 @@ bool PlaybackCore::ensureWindow() {
         if (m_window == nullptr || m_renderer == nullptr) {
             report("SDL: could not set video mode.", false);
             m_windowFailed = true;
+            if (m_window != nullptr) {
+                lib::sdl.SDL_DestroyWindow(m_window);
+                m_window = nullptr;
+            }
+            m_windowWidth = wantWidth;
+            m_windowHeight = wantHeight;
             return false;
         }
         lib::sdl.SDL_GetWindowSize(m_window, &m_windowWidth, &m_windowHeight);
@@ -255,18 +267,24 @@ bool PlaybackCore::ensureWindow() {
 }
 
 void PlaybackCore::displayPicture(int slotIndex) {
-    if (!ensureWindow()) {
-        return;
+    const bool haveWindow = ensureWindow();
+    bool onWindow = false;
+    {
+        PictureSlot& slot = m_slots[slotIndex];
+        std::lock_guard slotLock(slot.mutex);
+        if (!slot.picture) {
+            return;
+        }
+        if (m_subtitleIndex >= 0) {
+            blendSubtitles(*slot.picture, slot.pts);
+        }
+        onWindow = haveWindow && presentPicture(slot);
     }
-    PictureSlot& slot = m_slots[slotIndex];
-    std::lock_guard slotLock(slot.mutex);
-    if (!slot.picture) {
-        return;
-    }
+    m_owner.pictureShown(onWindow);
+}
+
+bool PlaybackCore::presentPicture(PictureSlot& slot) {
     AVFrame& picture = *slot.picture;
-    if (m_subtitleIndex >= 0) {
-        blendSubtitles(picture, slot.pts);
-    }
     if (m_texture == nullptr || m_textureWidth != picture.width ||
         m_textureHeight != picture.height) {
         if (m_texture != nullptr) {
@@ -276,7 +294,7 @@ void PlaybackCore::displayPicture(int slotIndex) {
             lib::sdl.SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_IYUV,
                                        SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
         if (m_texture == nullptr) {
-            return;
+            return false;
         }
         m_textureWidth = picture.width;
         m_textureHeight = picture.height;
@@ -293,13 +311,16 @@ void PlaybackCore::displayPicture(int slotIndex) {
     lib::sdl.SDL_RenderClear(m_renderer);
     lib::sdl.SDL_RenderCopy(m_renderer, m_texture, nullptr, &target);
     lib::sdl.SDL_RenderPresent(m_renderer);
+    return true;
 }
 
 void PlaybackCore::displayAudio() {
     const AudioDisplay mode = m_audioDisplay.load();
-    if (mode == AudioDisplay::None || !ensureWindow()) {
+    if (mode == AudioDisplay::None || m_owner.DisableDisplay()) {
         return;
     }
+    // Without a window the visualisation is still drawn, for the host to show.
+    const bool onWindow = ensureWindow();
     const int width = std::max(1, m_windowWidth);
     const int height = std::max(1, m_windowHeight);
     const int channels = std::max(1, m_audioChannels);
@@ -397,7 +418,10 @@ void PlaybackCore::displayAudio() {
             m_spectrumColumn = (x + 1) % width;
         }
     }
-    presentVisualisation();
+    if (onWindow) {
+        presentVisualisation();
+    }
+    m_owner.pictureShown(onWindow);
 }
 
 void PlaybackCore::presentVisualisation() {
