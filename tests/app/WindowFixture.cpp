@@ -70,6 +70,8 @@ app::WindowSetup WindowFixture::setup(bool fakeEngines) {
     setup.defaultOutputFolder = defaultOutputFolder().toStdString();
     setup.skinsFolder = skinsFolder();
     setup.helpFolder = path(QStringLiteral("help"));
+    setup.defaultSnapshotFolder = defaultSnapshotFolder().toStdString();
+    setup.soundsFolder = soundsFolder();
     return setup;
 }
 
