@@ -49,7 +49,7 @@ const std::array<Group, 3>& groups() {
     return table;
 }
 
-constexpr int kDialogWidth = 560;
+constexpr int kValueWidth = 400;
 
 // The cut-out pieces keep their line breaks; a label shows the text without them.
 QString oneLine(const QString& text) {
@@ -71,8 +71,9 @@ MediaInfoDialog::MediaInfoDialog(TCustomMediaProbe& probe, DesktopSeams seams,
       m_skinsFolder(std::move(skinsFolder)) {
     setObjectName(QStringLiteral("mediaInfoDialog"));
     setWindowTitle(QStringLiteral("视频信息提示"));
-    setFixedWidth(kDialogWidth);
     auto* layout = new QVBoxLayout(this);
+    // As high as the texts of the file shown need, no higher.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     for (const Group& group : groups()) {
         auto* box = new QGroupBox(QString::fromUtf8(group.caption), this);
         auto* grid = new QGridLayout(box);
@@ -82,7 +83,9 @@ MediaInfoDialog::MediaInfoDialog(TCustomMediaProbe& probe, DesktopSeams seams,
             auto* caption = new QLabel(QString::fromUtf8(row.caption), box);
             caption->setAlignment(Qt::AlignRight | Qt::AlignTop);
             auto* value = new QLabel(box);
+            value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             value->setWordWrap(true);
+            value->setFixedWidth(kValueWidth);
             value->setTextInteractionFlags(Qt::TextSelectableByMouse);
             value->setTextFormat(Qt::PlainText);
             grid->addWidget(caption, line, 0);

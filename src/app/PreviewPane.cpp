@@ -89,6 +89,8 @@ PreviewPane::PreviewPane(PreviewGroup& group, PreviewSetup setup, QObject* paren
     connect(panel, &PreviewVideoPanel::togglePauseRequested, this,
             [this] { m_player->TogglePause(); });
     connect(panel, &PreviewVideoPanel::stepRequested, this, &PreviewPane::step);
+    connect(panel, &PreviewVideoPanel::surfaceChanged, this,
+            [this](QSize size) { m_player->HostWindowChanged(size.width(), size.height()); });
 }
 
 PreviewPane::~PreviewPane() {

@@ -9,10 +9,11 @@ namespace velmora::app {
 
 namespace {
 
-// A native window that Qt never paints: the player's SDL renderer owns its pixels.
+// A native window that Qt never paints: the player's SDL renderer owns its pixels. SDL does not
+// see the window's own events (Qt selected them first), so exposes and new sizes are passed on.
 class NativeSurface : public QWidget {
 public:
-    explicit NativeSurface(QWidget* panel) : QWidget(panel) {
+    explicit NativeSurface(PreviewVideoPanel* panel) : QWidget(panel), m_panel(panel) {
         setObjectName(QStringLiteral("videoSurface"));
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_PaintOnScreen);
@@ -23,12 +24,21 @@ public:
     QPaintEngine* paintEngine() const override { return nullptr; }
 
 protected:
-    void paintEvent(QPaintEvent*) override {}
+    void paintEvent(QPaintEvent*) override { emit m_panel->surfaceChanged(pixelSize()); }
+    void resizeEvent(QResizeEvent*) override { emit m_panel->surfaceChanged(pixelSize()); }
     void mousePressEvent(QMouseEvent* event) override {
         // A click on the picture gives the panel the keyboard, as a click beside it does.
-        parentWidget()->setFocus(Qt::MouseFocusReason);
+        m_panel->setFocus(Qt::MouseFocusReason);
         QWidget::mousePressEvent(event);
     }
+
+private:
+    QSize pixelSize() const {
+        const qreal ratio = devicePixelRatioF();
+        return QSize(qRound(width() * ratio), qRound(height() * ratio));
+    }
+
+    PreviewVideoPanel* m_panel;
 };
 
 }  // namespace

@@ -34,6 +34,8 @@ signals:
     void togglePauseRequested();
     // -1 back, +1 forward.
     void stepRequested(int direction);
+    // The native window was exposed or resized; its size in device pixels.
+    void surfaceChanged(QSize size);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

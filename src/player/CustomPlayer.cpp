@@ -217,6 +217,7 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
         m_events.clear();
     }
     m_seekInProgress = false;
+    m_hostChangePending = false;
     m_currentPosition = 0;
     // Reported before any thread of the core can report psPause, so the order always holds.
     changeState(TPlayState::psPlay);
@@ -303,6 +304,10 @@ void TCustomPlayer::playThread() {
                         break;
                     case PlayerEvent::Relayout:
                         core->relayout();
+                        break;
+                    case PlayerEvent::HostChanged:
+                        m_hostChangePending = false;
+                        core->hostChanged(m_hostWidth.load(), m_hostHeight.load());
                         break;
                 }
             }
@@ -498,6 +503,14 @@ std::vector<std::uint32_t> TCustomPlayer::CurrentVisualisation(int& width, int& 
         return {};
     }
     return core->visualisationCopy(width, height);
+}
+
+void TCustomPlayer::HostWindowChanged(int width, int height) {
+    m_hostWidth = width;
+    m_hostHeight = height;
+    if (IsOpen() && !m_hostChangePending.exchange(true)) {
+        pushEvent(PlayerEvent::HostChanged);
+    }
 }
 
 void TCustomPlayer::pictureShown(bool onWindow) {

@@ -30,7 +30,7 @@ class Bitmap;
 class PictureConverter;
 
 // Events handled by the player's event loop.
-enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27 };
+enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27, HostChanged = 28 };
 
 class TCustomPlayer {
 public:
@@ -59,6 +59,12 @@ public:
     const Bitmap& CurrentFrame(std::int64_t& pts);
     // The audio visualisation as last drawn (ARGB, row after row); empty when there is none.
     std::vector<std::uint32_t> CurrentVisualisation(int& width, int& height) const;
+    // The host window was exposed or resized (width x height, its new client size): the picture
+    // is drawn again at that size. Hosts whose window events SDL does not see itself (an X11
+    // window SDL took over from another program) call this from their paint and resize events.
+    // The caller's thread; calls made before the player's event loop got to the last one
+    // collapse into it.
+    void HostWindowChanged(int width, int height);
     std::string LastError() const;
 
     bool IsOpen() const;
@@ -180,6 +186,11 @@ private:
     std::mutex m_eventMutex;
     std::condition_variable m_eventQueued;
     std::deque<PlayerEvent> m_events;  // guarded by m_eventMutex
+
+    // The host window's last reported size; a change is pending until the event loop took it.
+    std::atomic<int> m_hostWidth{0};
+    std::atomic<int> m_hostHeight{0};
+    std::atomic<bool> m_hostChangePending{false};
 
     // TEventThread and the notification ring.
     std::thread m_eventThread;

@@ -93,6 +93,8 @@ public:
     void refresh(bool advance);
     void redraw();
     void resized(int width, int height);
+    // The host window was exposed or got this size (0 x 0: size unknown): draw again.
+    void hostChanged(int width, int height);
     void relayout();
     void releaseDisplay();
     bool refreshPending() const { return m_refreshPending.load(); }

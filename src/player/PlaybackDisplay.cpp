@@ -114,6 +114,22 @@ void PlaybackCore::resized(int width, int height) {
     redraw();
 }
 
+void PlaybackCore::hostChanged(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        redraw();
+        return;
+    }
+    if (m_window != nullptr && m_owner.hostWindow() != 0) {
+        // SDL learns the new size of a window it took over only from us.
+        int current[2] = {0, 0};
+        lib::sdl.SDL_GetWindowSize(m_window, &current[0], &current[1]);
+        if (current[0] != width || current[1] != height) {
+            lib::sdl.SDL_SetWindowSize(m_window, width, height);
+        }
+    }
+    resized(width, height);
+}
+
 void PlaybackCore::relayout() {
     m_forceLayout = true;
     redraw();

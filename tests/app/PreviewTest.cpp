@@ -28,11 +28,6 @@
 #include "profiles/StoredSettings.h"
 #include "samples/SampleMedia.h"
 
-// SDL keeps a few process-wide allocations that only SDL_Quit frees.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libSDL2";
-}
-
 using velmora::app::ListButton;
 using velmora::app::MainWindow;
 using velmora::app::PreviewButton;

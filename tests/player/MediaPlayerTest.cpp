@@ -347,6 +347,12 @@ TEST_F(MediaPlayerTest, PicturesReachTheHostWhenNoWindowShowsThem) {
         EXPECT_EQ(first.width(), 320);
         EXPECT_GE(pts, 0);
         EXPECT_LT(pts, 200000);
+        // The host tells of a new size: the paused picture is shown again at that size.
+        const int shownBefore = shown.forHost.load();
+        player.HostWindowChanged(200, 150);
+        EXPECT_TRUE(recorder.waitFor([&] { return shown.forHost.load() > shownBefore; }));
+        EXPECT_EQ(player.ScreenWidth(), 200);
+        EXPECT_EQ(player.ScreenHeight(), 150);
         player.Resume();
         const int before = shown.forHost.load();
         EXPECT_TRUE(recorder.waitFor([&] { return recorder.lastPosition() > 500000; }));
