@@ -21,8 +21,10 @@
 #include "app/JobListModel.h"
 #include "app/JobListView.h"
 #include "app/LogPane.h"
+#include "app/MediaInfoDialog.h"
 #include "app/OpenFileFilter.h"
 #include "app/PreviewGroup.h"
+#include "app/PreviewPane.h"
 #include "app/SettingsGroup.h"
 #include "medialib/MediaLibLoader.h"
 #include "medialib/MediaLogger.h"
@@ -104,6 +106,8 @@ WindowSetup defaultWindowSetup() {
     setup.helpFolder = ui::dataFolder(QStringLiteral("help"));
     setup.update = defaultUpdateSetup();
     setup.makerLinks = defaultMakerLinks();
+    setup.defaultSnapshotFolder = defaultSnapshotFolderPath();
+    setup.soundsFolder = ui::dataFolder(QStringLiteral("sounds"));
     return setup;
 }
 
@@ -120,6 +124,7 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
     buildActions();
     buildToolBar();
     buildLayout();
+    buildPreviewAndInformation();
     connectSignals();
     startUp();
     m_addFlows = new AddJobFlows(*this);
@@ -272,6 +277,21 @@ void MainWindow::buildLayout() {
     statusBar()->setSizeGripEnabled(false);
 }
 
+void MainWindow::buildPreviewAndInformation() {
+    PreviewSetup preview;
+    preview.seams = m_setup.seams;
+    preview.settingsPath = m_setup.settingsPath;
+    preview.defaultSnapshotFolder = m_setup.defaultSnapshotFolder;
+    preview.soundsFolder = m_setup.soundsFolder;
+    preview.libraryFolder = DefaultLibraryFolder();
+    preview.selectedPreviewFile = [this] {
+        return m_listView->selectedRow() >= 0 ? m_previewFile : QString();
+    };
+    m_previewPane = new PreviewPane(*m_previewGroup, std::move(preview), this);
+    m_mediaInfoDialog = new MediaInfoDialog(m_converter->MediaProbe(), m_setup.seams, m_settings,
+                                            m_setup.skinsFolder, this);
+}
+
 void MainWindow::connectSignals() {
     connect(action(WindowAction::AddOneFile), &QAction::triggered, this, &MainWindow::addOneFile);
     connect(action(WindowAction::AddSeveralFiles), &QAction::triggered, this,
@@ -308,6 +328,20 @@ void MainWindow::connectSignals() {
             &MainWindow::browseOutputFolder);
     connect(m_settingsGroup, &SettingsGroup::openRequested, this, &MainWindow::openOutputFolder);
 
+    connect(this, &MainWindow::previewRequested, m_previewPane, &PreviewPane::preview);
+    connect(this, &MainWindow::previewStopRequested, m_previewPane, &PreviewPane::stop);
+    connect(m_previewPane, &PreviewPane::logLine, m_logPane, &LogPane::appendLine);
+    connect(m_previewPane, &PreviewPane::statusMessage, statusBar(),
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(m_previewPane, &PreviewPane::listFocusRequested, m_listView,
+            [this] { m_listView->setFocus(); });
+    connect(this, &MainWindow::mediaInformationRequested, m_mediaInfoDialog,
+            [this](const QString& file) {
+                if (ensureLibraries()) {
+                    m_mediaInfoDialog->present(file);
+                }
+            });
+
     connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::queueStateChanged);
     connect(m_queue, &JobQueue::runEnded, this, &MainWindow::runEnded);
     connect(m_queue, &JobQueue::previewStopRequested, this, &MainWindow::previewStopRequested);
@@ -330,6 +364,7 @@ void MainWindow::startUp() {
     m_settingsGroup->resetQueueSettings();
     m_openFileFilter = openFileFilter();
     m_snapshotPicture = readSnapshotPicture(m_settings);
+    m_previewPane->showSnapshotPicture(m_snapshotPicture);
 }
 
 void MainWindow::applySavedLook() {

@@ -32,19 +32,23 @@ class AddJobFlows;
 class JobListModel;
 class JobListView;
 class LogPane;
+class MediaInfoDialog;
 class PreviewGroup;
+class PreviewPane;
 class SettingsGroup;
 
 // What the window is built with; the tests give their own seams, engines and files.
 struct WindowSetup {
     DesktopSeams seams;
-    TaskEngineFactory engineFactory;  // empty: the real engine
-    std::string settingsPath;         // system.ini
-    std::string defaultOutputFolder;  // used when system.ini names none
-    QString skinsFolder;              // the theme files of the looks
-    QString helpFolder;               // help/index.html
-    UpdateSetup update;               // the online update's version file
-    MakerLinks makerLinks;            // the About box's and the help menu's addresses
+    TaskEngineFactory engineFactory;    // empty: the real engine
+    std::string settingsPath;           // system.ini
+    std::string defaultOutputFolder;    // used when system.ini names none
+    QString skinsFolder;                // the theme files of the looks
+    QString helpFolder;                 // help/index.html
+    UpdateSetup update;                 // the online update's version file
+    MakerLinks makerLinks;              // the About box's and the help menu's addresses
+    std::string defaultSnapshotFolder;  // used when system.ini names none
+    QString soundsFolder;               // sounds/cam.wav
 };
 
 // The defaults for the running program: the desktop's seams (no power-off), the real engine,
@@ -112,6 +116,8 @@ public:
     JobQueue& queue() const { return *m_queue; }
     SettingsGroup& settingsGroup() const { return *m_settingsGroup; }
     PreviewGroup& previewGroup() const { return *m_previewGroup; }
+    PreviewPane& previewPane() const { return *m_previewPane; }
+    MediaInfoDialog& mediaInfoDialog() const { return *m_mediaInfoDialog; }
     LogPane& logPane() const { return *m_logPane; }
     TMediaConverter& converter() const { return *m_converter; }
     const PendingJobOptions& pendingJobOptions() const { return m_pending; }
@@ -149,6 +155,7 @@ private:
     void buildSkinMenu();
     QWidget* buildListGroup();
     void buildLayout();
+    void buildPreviewAndInformation();
     void connectSignals();
     void startUp();
 
@@ -190,6 +197,8 @@ private:
     JobListView* m_listView = nullptr;
     JobQueue* m_queue = nullptr;
     PreviewGroup* m_previewGroup = nullptr;
+    PreviewPane* m_previewPane = nullptr;
+    MediaInfoDialog* m_mediaInfoDialog = nullptr;
     SettingsGroup* m_settingsGroup = nullptr;
     LogPane* m_logPane = nullptr;
     AddJobFlows* m_addFlows = nullptr;

@@ -89,6 +89,7 @@ TCustomPlayer::~TCustomPlayer() {
     OnPosition = nullptr;
     OnState = nullptr;
     OnHook = nullptr;
+    OnPictureShown = nullptr;
     Stop(true);
     joinThreads();
 }
@@ -167,7 +168,7 @@ bool TCustomPlayer::initSdl() {
     if (!m_disableAudio) {
         flags |= SDL_INIT_AUDIO;
     }
-    if (!m_disableDisplay) {
+    if (!m_disableDisplay && !m_offscreenDisplay) {
         flags |= SDL_INIT_VIDEO;
     }
     if (lib::sdl.SDL_InitSubSystem(flags) != 0) {
@@ -215,7 +216,7 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
     if (!initSdl()) {
         return false;
     }
-    if (!m_disableDisplay) {
+    if ((m_sdlFlags & SDL_INIT_VIDEO) != 0) {
         SDL_DisplayMode mode{};
         if (lib::sdl.SDL_GetDesktopDisplayMode(0, &mode) != 0) {
             reportError("SDL_GetVideoInfo() failed", true);
@@ -241,6 +242,7 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
         m_events.clear();
     }
     m_seekInProgress = false;
+    m_hostChangePending = false;
     m_currentPosition = 0;
     // Reported before any thread of the core can report psPause, so the order always holds.
     changeState(TPlayState::psPlay);
@@ -329,6 +331,10 @@ void TCustomPlayer::playThread() {
                         break;
                     case PlayerEvent::Relayout:
                         core->relayout();
+                        break;
+                    case PlayerEvent::HostChanged:
+                        m_hostChangePending = false;
+                        core->hostChanged(m_hostWidth.load(), m_hostHeight.load());
                         break;
                 }
             }
@@ -539,6 +545,30 @@ const Bitmap& TCustomPlayer::CurrentFrame(std::int64_t& pts) {
     }
     pts = std::llround(time * 1000000.0) - core->startTime();
     return bitmap;
+}
+
+std::vector<std::uint32_t> TCustomPlayer::CurrentVisualisation(int& width, int& height) const {
+    width = 0;
+    height = 0;
+    PlaybackCore* core = m_core.get();
+    if (core == nullptr || core->hasVideo() || core->audioDisplay() == AudioDisplay::None) {
+        return {};
+    }
+    return core->visualisationCopy(width, height);
+}
+
+void TCustomPlayer::HostWindowChanged(int width, int height) {
+    m_hostWidth = width;
+    m_hostHeight = height;
+    if (IsOpen() && !m_hostChangePending.exchange(true)) {
+        pushEvent(PlayerEvent::HostChanged);
+    }
+}
+
+void TCustomPlayer::pictureShown(bool onWindow) {
+    if (OnPictureShown) {
+        OnPictureShown(this, onWindow);
+    }
 }
 
 void TCustomPlayer::runVideoHook(AVFrame& picture, double pts, std::int64_t startTime) {

@@ -35,7 +35,7 @@ class Bitmap;
 class PictureConverter;
 
 // Events handled by the player's event loop.
-enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27 };
+enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27, HostChanged = 28 };
 
 class TCustomPlayer {
 public:
@@ -62,6 +62,14 @@ public:
     // The picture on screen as a 24-bit bitmap owned by the player (0x0 without video);
     // pts: its time in microseconds from the start (-1 without video).
     const Bitmap& CurrentFrame(std::int64_t& pts);
+    // The audio visualisation as last drawn (ARGB, row after row); empty when there is none.
+    std::vector<std::uint32_t> CurrentVisualisation(int& width, int& height) const;
+    // The host window was exposed or resized (width x height, its new client size): the picture
+    // is drawn again at that size. Hosts whose window events SDL does not see itself (an X11
+    // window SDL took over from another program) call this from their paint and resize events.
+    // The caller's thread; calls made before the player's event loop got to the last one
+    // collapse into it.
+    void HostWindowChanged(int width, int height);
     std::string LastError() const;
 
     bool IsOpen() const;
@@ -86,6 +94,11 @@ public:
     void SetDisableVideo(bool value) { m_disableVideo = value; }
     bool DisableDisplay() const { return m_disableDisplay; }
     void SetDisableDisplay(bool value) { m_disableDisplay = value; }
+    // Pictures are decoded, timed and shown as usual but no SDL window is made (SDL's video is
+    // not even started): the host draws them from CurrentFrame / CurrentVisualisation when
+    // OnPictureShown tells it to. For hosts without a native window to embed into.
+    bool OffscreenDisplay() const { return m_offscreenDisplay; }
+    void SetOffscreenDisplay(bool value) { m_offscreenDisplay = value; }
     int FrameWidth() const { return m_frameWidth; }
     void SetFrameWidth(int value) { m_frameWidth = value; }
     int FrameHeight() const { return m_frameHeight; }
@@ -104,6 +117,7 @@ public:
     TPositionEvent OnPosition;
     TPlayStateEvent OnState;
     THookEvent OnHook;
+    TPictureShownEvent OnPictureShown;
 
     // --- used by the playback core ---
     void post(NotificationKind kind, TPlayState state, std::int64_t position);
@@ -118,6 +132,8 @@ public:
     std::uintptr_t hostWindow() const { return m_hostWindow; }
     int fullScreenWidth() const { return m_fullScreenWidth; }
     int fullScreenHeight() const { return m_fullScreenHeight; }
+    // Raises OnPictureShown (event-loop thread).
+    void pictureShown(bool onWindow);
     // Runs the video hook on a 4:2:0 picture in place (video thread).
     void runVideoHook(AVFrame& picture, double pts, std::int64_t startTime);
     // For tests: the playback core while a file is open (null otherwise).
@@ -157,6 +173,7 @@ private:
     bool m_disableAudio = false;
     bool m_disableVideo = false;
     bool m_disableDisplay = false;
+    bool m_offscreenDisplay = false;
     int m_frameWidth = 0;
     int m_frameHeight = 0;
     std::atomic<bool> m_hook{false};
@@ -187,6 +204,11 @@ private:
     std::mutex m_eventMutex;
     std::condition_variable m_eventQueued;
     std::deque<PlayerEvent> m_events;  // guarded by m_eventMutex
+
+    // The host window's last reported size; a change is pending until the event loop took it.
+    std::atomic<int> m_hostWidth{0};
+    std::atomic<int> m_hostHeight{0};
+    std::atomic<bool> m_hostChangePending{false};
 
     // The current file's TEventThread and ring (posting threads read the pointer under
     // m_channelMutex), and those of earlier files still ending (caller's thread only).

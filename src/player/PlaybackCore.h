@@ -100,6 +100,8 @@ public:
     void refresh();
     void redraw();
     void resized(int width, int height);
+    // The host window was exposed or got this size (0 x 0: size unknown): draw again.
+    void hostChanged(int width, int height);
     void relayout();
     void releaseDisplay();
     bool refreshPending() const { return m_refreshPending.load(); }
@@ -179,7 +181,11 @@ private:
 
     // display (event loop thread)
     bool ensureWindow();
+    // Shows the picture on screen on the window when there is one, and tells the owner either
+    // way.
     void displayShown();
+    // Draws the picture into the window (under the shown picture's lock); false when it could not.
+    bool presentPicture(AVFrame& picture);
     void displayAudio();
     void blendSubtitles(AVFrame& picture, double picturePts);
     void presentVisualisation();

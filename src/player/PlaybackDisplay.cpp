@@ -136,6 +136,22 @@ void PlaybackCore::resized(int width, int height) {
     redraw();
 }
 
+void PlaybackCore::hostChanged(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        redraw();
+        return;
+    }
+    if (m_window != nullptr && m_owner.hostWindow() != 0) {
+        // SDL learns the new size of a window it took over only from us.
+        int current[2] = {0, 0};
+        lib::sdl.SDL_GetWindowSize(m_window, &current[0], &current[1]);
+        if (current[0] != width || current[1] != height) {
+            lib::sdl.SDL_SetWindowSize(m_window, width, height);
+        }
+    }
+    resized(width, height);
+}
+
 void PlaybackCore::relayout() {
     m_forceLayout = true;
     redraw();
@@ -218,7 +234,7 @@ void PlaybackCore::blendSubtitles(AVFrame& picture, double picturePts) {
 }
 
 bool PlaybackCore::ensureWindow() {
-    if (m_owner.DisableDisplay() || m_windowFailed) {
+    if (m_owner.DisableDisplay()) {
         return false;
     }
     int wantWidth = m_owner.ScreenWidth();
@@ -231,6 +247,12 @@ bool PlaybackCore::ensureWindow() {
             wantWidth = 640;
             wantHeight = 480;
         }
+    }
+    if (m_owner.OffscreenDisplay() || m_windowFailed) {
+        // No window: the host draws the pictures; the visualisation takes the output area's size.
+        m_windowWidth = wantWidth;
+        m_windowHeight = wantHeight;
+        return false;
     }
     if (m_window == nullptr) {
         if (m_owner.hostWindow() != 0) {
@@ -250,6 +272,12 @@ bool PlaybackCore::ensureWindow() {
         if (m_window == nullptr || m_renderer == nullptr) {
             report("SDL: could not set video mode.", false);
             m_windowFailed = true;
+            if (m_window != nullptr) {
+                lib::sdl.SDL_DestroyWindow(m_window);
+                m_window = nullptr;
+            }
+            m_windowWidth = wantWidth;
+            m_windowHeight = wantHeight;
             return false;
         }
         lib::sdl.SDL_GetWindowSize(m_window, &m_windowWidth, &m_windowHeight);
@@ -277,17 +305,22 @@ bool PlaybackCore::ensureWindow() {
 }
 
 void PlaybackCore::displayShown() {
-    if (!ensureWindow()) {
-        return;
+    const bool haveWindow = ensureWindow();
+    bool onWindow = false;
+    {
+        std::lock_guard shownLock(m_shown.mutex);
+        if (!m_shown.picture) {
+            return;
+        }
+        if (m_subtitleIndex >= 0) {
+            blendSubtitles(*m_shown.picture, m_shown.pts);
+        }
+        onWindow = haveWindow && presentPicture(*m_shown.picture);
     }
-    std::lock_guard shownLock(m_shown.mutex);
-    if (!m_shown.picture) {
-        return;
-    }
-    AVFrame& picture = *m_shown.picture;
-    if (m_subtitleIndex >= 0) {
-        blendSubtitles(picture, m_shown.pts);
-    }
+    m_owner.pictureShown(onWindow);
+}
+
+bool PlaybackCore::presentPicture(AVFrame& picture) {
     if (m_texture == nullptr || m_textureWidth != picture.width ||
         m_textureHeight != picture.height) {
         if (m_texture != nullptr) {
@@ -297,7 +330,7 @@ void PlaybackCore::displayShown() {
             lib::sdl.SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_IYUV,
                                        SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
         if (m_texture == nullptr) {
-            return;
+            return false;
         }
         m_textureWidth = picture.width;
         m_textureHeight = picture.height;
@@ -314,13 +347,16 @@ void PlaybackCore::displayShown() {
     lib::sdl.SDL_RenderClear(m_renderer);
     lib::sdl.SDL_RenderCopy(m_renderer, m_texture, nullptr, &target);
     lib::sdl.SDL_RenderPresent(m_renderer);
+    return true;
 }
 
 void PlaybackCore::displayAudio() {
     const AudioDisplay mode = m_audioDisplay.load();
-    if (mode == AudioDisplay::None || !ensureWindow()) {
+    if (mode == AudioDisplay::None || m_owner.DisableDisplay()) {
         return;
     }
+    // Without a window the visualisation is still drawn, for the host to show.
+    const bool onWindow = ensureWindow();
     const int width = std::max(1, m_windowWidth);
     const int height = std::max(1, m_windowHeight);
     const int channels = std::max(1, m_audioChannels);
@@ -418,7 +454,10 @@ void PlaybackCore::displayAudio() {
             m_spectrumColumn = (x + 1) % width;
         }
     }
-    presentVisualisation();
+    if (onWindow) {
+        presentVisualisation();
+    }
+    m_owner.pictureShown(onWindow);
 }
 
 void PlaybackCore::presentVisualisation() {

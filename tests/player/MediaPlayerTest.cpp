@@ -1,6 +1,7 @@
 // The player against generated clips, headless (SDL's dummy video and audio drivers).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -287,6 +288,88 @@ TEST_F(MediaPlayerTest, HookDrawsOnThePictureAndAThrowingHookLeavesItAlone) {
     ASSERT_TRUE(referencePicture(static_cast<int>(std::lround(pts * 25 / 1e6)), reference));
     EXPECT_LT(meanDifference(plain, reference.bitmap()), 10.0);
     player.Stop(true);
+}
+
+// Counts OnPictureShown calls by where the picture went.
+struct ShownCounter {
+    std::atomic<int> onWindow{0};
+    std::atomic<int> forHost{0};
+
+    void attach(TCustomPlayer& player) {
+        player.OnPictureShown = [this](TCustomPlayer*, bool window) {
+            ++(window ? onWindow : forHost);
+        };
+    }
+};
+
+TEST_F(MediaPlayerTest, PicturesReachTheHostWhenNoWindowShowsThem) {
+    // Offscreen: no SDL window at all; a host window SDL cannot use: the same for the host.
+    // The dummy driver cannot take over a foreign window, so the made-up handle always fails.
+    for (const bool offscreen : {true, false}) {
+        SCOPED_TRACE(offscreen ? "offscreen" : "unusable host window");
+        TMediaPlayer player;
+        Recorder recorder;
+        recorder.attach(player);
+        ShownCounter shown;
+        shown.attach(player);
+        player.SetOffscreenDisplay(offscreen);
+        ASSERT_TRUE(player.Open(videoClip(), offscreen ? 0 : 0x2a0001, true)) << player.LastError();
+        ASSERT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psPause); }));
+        ASSERT_TRUE(recorder.waitFor([&] { return shown.forHost.load() > 0; }));
+        std::int64_t pts = -1;
+        const Bitmap& first = player.CurrentFrame(pts);
+        EXPECT_EQ(first.width(), 320);
+        EXPECT_GE(pts, 0);
+        EXPECT_LT(pts, 200000);
+        // The host tells of a new size: the paused picture is shown again at that size.
+        const int shownBefore = shown.forHost.load();
+        player.HostWindowChanged(200, 150);
+        EXPECT_TRUE(recorder.waitFor([&] { return shown.forHost.load() > shownBefore; }));
+        EXPECT_EQ(player.ScreenWidth(), 200);
+        EXPECT_EQ(player.ScreenHeight(), 150);
+        player.Resume();
+        const int before = shown.forHost.load();
+        EXPECT_TRUE(recorder.waitFor([&] { return recorder.lastPosition() > 500000; }));
+        EXPECT_GT(shown.forHost.load(), before + 5);
+        EXPECT_EQ(shown.onWindow.load(), 0);
+        player.Stop(true);
+    }
+}
+
+TEST_F(MediaPlayerTest, AWindowOfItsOwnShowsThePictures) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ShownCounter shown;
+    shown.attach(player);
+    ASSERT_TRUE(player.Open(videoClip(), 0, true)) << player.LastError();
+    ASSERT_TRUE(recorder.waitFor([&] { return shown.onWindow.load() > 0; }));
+    EXPECT_EQ(shown.forHost.load(), 0);
+    player.Stop(true);
+}
+
+TEST_F(MediaPlayerTest, OffscreenAudioDrawsTheWaveformForTheHost) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ShownCounter shown;
+    shown.attach(player);
+    player.SetOffscreenDisplay(true);
+    player.SetScreenWidth(200);
+    player.SetScreenHeight(100);
+    ASSERT_TRUE(player.Open(audioClip(), 0, false)) << player.LastError();
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(recorder.waitFor([&] {
+        const auto pixels = player.CurrentVisualisation(width, height);
+        return std::count(pixels.begin(), pixels.end(), 0xFFFFFFFFu) > 0;
+    }));
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 100);
+    EXPECT_GT(shown.forHost.load(), 0);
+    EXPECT_EQ(shown.onWindow.load(), 0);
+    player.Stop(true);
+    EXPECT_TRUE(player.CurrentVisualisation(width, height).empty());
 }
 
 TEST_F(MediaPlayerTest, FilesThatCannotBePlayedFailWithATextAndNothingRuns) {
