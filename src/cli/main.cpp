@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -6,10 +7,13 @@
 #include "cli/CatalogueCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/LibsCommand.h"
+#include "cli/LockCommand.h"
 #include "cli/LogPrinter.h"
+#include "cli/PasswordInput.h"
 #include "cli/PlayCommand.h"
 #include "cli/ProbeCommand.h"
 #include "cli/TaskCommand.h"
+#include "profiles/LockFile.h"
 
 namespace {
 
@@ -144,6 +148,24 @@ CLI::App* addTaskCommand(CLI::App& app, velmora::cli::TaskOptions& options) {
     return command;
 }
 
+// lock set / lock clear; each subcommand fills its own options.
+CLI::App* addLockCommand(CLI::App& app, velmora::cli::LockOptions& setOptions,
+                         velmora::cli::LockOptions& clearOptions) {
+    CLI::App* command = app.add_subcommand(
+        "lock", "Switch the window's start-up password lock on or off (root only)");
+    command->require_subcommand(1);
+    setOptions.action = velmora::cli::LockAction::Set;
+    clearOptions.action = velmora::cli::LockAction::Clear;
+    CLI::App* set = command->add_subcommand(
+        "set", "Set the password (asked twice, not shown) and switch the lock on");
+    set->add_flag("--master", setOptions.master,
+                  "Set the master password of an existing lock instead: a second password, "
+                  "kept by the administrator, that also opens it");
+    CLI::App* clear = command->add_subcommand("clear", "Remove the lock file: the lock is off");
+    clear->add_flag("--master", clearOptions.master, "Remove only the master password");
+    return command;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,6 +233,10 @@ int main(int argc, char** argv) {
                             kUsage,
                             kInterrupted}));
 
+    velmora::cli::LockOptions lockSetOptions;
+    velmora::cli::LockOptions lockClearOptions;
+    CLI::App* lock = addLockCommand(app, lockSetOptions, lockClearOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -248,6 +274,12 @@ int main(int argc, char** argv) {
     }
     if (demo->parsed()) {
         return velmora::cli::runDemoCommand(demoOptions, std::cout, std::cerr);
+    }
+    if (lock->parsed()) {
+        const bool set = lock->get_subcommand("set")->parsed();
+        return velmora::cli::runLockCommand(set ? lockSetOptions : lockClearOptions,
+                                            velmora::lockFilePath(), ::geteuid(),
+                                            velmora::cli::readPassword, std::cout, std::cerr);
     }
     return kUsageExitCode;
 }
