@@ -42,23 +42,41 @@ constexpr ExitCode kBatchFailed{
     "a job was not added, failed or is incomplete; or the media libraries or the output folder "
     "cannot be used"};
 
+// The command a word of the command line was given to: "velmora-cli", "velmora-cli lock".
+std::string commandPath(const CLI::App& command) {
+    const CLI::App* parent = command.get_parent();
+    return parent == nullptr ? command.get_name() : commandPath(*parent) + " " + command.get_name();
+}
+
+// The innermost command parsed; the one a missing subcommand belongs to.
+const CLI::App& innermostCommand(const CLI::App& app) {
+    const std::vector<const CLI::App*> parsed = app.get_subcommands({});
+    for (const CLI::App* command : parsed) {
+        if (command->parsed()) {
+            return innermostCommand(*command);
+        }
+    }
+    return app;
+}
+
 // CLI11 only says that a command is required; the user wants to know which word was not
 // understood and what the commands are.
-int unknownCommand(const CLI::App& app, std::ostream& err) {
+int unknownCommand(const CLI::App& command, std::ostream& err) {
     std::string names;
-    for (const CLI::App* command : app.get_subcommands({})) {
+    for (const CLI::App* subcommand : command.get_subcommands({})) {
         names += names.empty() ? "" : ", ";
-        names += command->get_name();
+        names += subcommand->get_name();
     }
-    const std::vector<std::string> words = app.remaining();
+    const std::string path = commandPath(command);
+    const std::vector<std::string> words = command.remaining();
     if (words.empty()) {
-        err << "velmora-cli: no command given";
+        err << path << ": no command given";
     } else if (words.front().starts_with("-")) {
-        err << "velmora-cli: unknown option \"" << words.front() << "\"";
+        err << path << ": unknown option \"" << words.front() << "\"";
     } else {
-        err << "velmora-cli: unknown command \"" << words.front() << "\"";
+        err << path << ": unknown command \"" << words.front() << "\"";
     }
-    err << "; the commands are " << names << "\nRun velmora-cli --help for more information.\n";
+    err << "; the commands are " << names << "\nRun " << path << " --help for more information.\n";
     return kUsageExitCode;
 }
 
@@ -163,6 +181,15 @@ CLI::App* addLockCommand(CLI::App& app, velmora::cli::LockOptions& setOptions,
                   "kept by the administrator, that also opens it");
     CLI::App* clear = command->add_subcommand("clear", "Remove the lock file: the lock is off");
     clear->add_flag("--master", clearOptions.master, "Remove only the master password");
+    const std::string codes = exitCodes(
+        {{0, "done"},
+         {1,
+          "refused or failed: not root, the two entries differ, no lock to change, or the "
+          "lock file cannot be written"},
+         kUsage});
+    for (CLI::App* each : {command, set, clear}) {
+        each->footer(codes);
+    }
     return command;
 }
 
@@ -240,9 +267,11 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
+        // A command that needs a subcommand (velmora-cli itself, lock) and got none it knows.
+        const CLI::App& innermost = innermostCommand(app);
         if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr &&
-            app.get_subcommands().empty()) {
-            return unknownCommand(app, std::cerr);
+            !innermost.get_subcommands({}).empty() && innermost.get_subcommands().empty()) {
+            return unknownCommand(innermost, std::cerr);
         }
         const int code = app.exit(e);
         return code == 0 ? 0 : kUsageExitCode;

@@ -40,6 +40,8 @@ TEST(CommandLine, UsageHelpAndRefusals) {
         {"", 2, "no command given; the commands are libs, play, profiles, options, convert"},
         {"frobnicate", 2, "unknown command \"frobnicate\"; the commands are libs, play"},
         {"--log-level info convrt a.mkv", 2, "unknown command \"convrt\""},
+        {"lock", 2, "velmora-cli lock: no command given; the commands are set, clear\n"},
+        {"lock unset", 2, "velmora-cli lock: unknown command \"unset\"; the commands are set"},
         {"convert --help", 0, "--set"},
         {"task --help", 0, "--join"},
         {"convert", 2, "FILE is required"},
@@ -76,7 +78,8 @@ TEST(CommandLine, EveryHelpNamesTheExitCodes) {
         {"play", {"0", "1", "2"}},        {"profiles", {"0", "2"}},
         {"options", {"0", "2"}},          {"convert", {"0", "1", "2", "130"}},
         {"probe", {"0", "1", "2"}},       {"task", {"0", "1", "2", "130"}},
-        {"demo", {"0", "1", "2", "130"}},
+        {"demo", {"0", "1", "2", "130"}}, {"lock", {"0", "1", "2"}},
+        {"lock set", {"0", "1", "2"}},    {"lock clear", {"0", "1", "2"}},
     };
     for (const auto& row : rows) {
         const CliResult help = runCli(std::string(row.command) + " --help");
