@@ -71,6 +71,10 @@ int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted) {
     return kExitAllDone;
 }
 
+bool wroteOutput(const JobOutcome& outcome) {
+    return outcome.status != JobStatus::failed && outcome.status != JobStatus::notAdded;
+}
+
 void fillOutputFacts(JobOutcome& outcome) {
     outcome.sizeBytes = -1;
     outcome.durationUs = -1;
@@ -208,7 +212,9 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     outcome.elapsedSeconds =
         m_taskStarts[task] ? std::chrono::duration<double>(now - *m_taskStarts[task]).count() : 0;
     applyEndReport(outcome, info.EndReport);
-    fillOutputFacts(outcome);
+    if (m_taskStarts[task] && wroteOutput(outcome)) {
+        fillOutputFacts(outcome);
+    }
     m_endedJobs.insert(job);
     m_reporter.finished(outcome);
 

@@ -39,6 +39,10 @@ struct RunSettings {
 // 130 when the run was interrupted; 1 when a job was not added or did not end done; else 0.
 int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted);
 
+// True when the job's end left an output it wrote: a failed job's part file is removed, and a
+// file at its name (kept by --overwrite) is an older one.
+bool wroteOutput(const JobOutcome& outcome);
+
 // The size and duration of a written output (both -1 when it is missing or unreadable).
 void fillOutputFacts(JobOutcome& outcome);
 

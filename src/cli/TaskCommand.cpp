@@ -144,7 +144,9 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
     }
     engine->setOnProgress({});
     engine->setOnTerminate({});
-    fillOutputFacts(outcome);
+    if (wroteOutput(outcome)) {
+        fillOutputFacts(outcome);
+    }
     reporter->finished(outcome);
     reporter->allDone({outcome});
     return exitCodeOf({outcome}, stopping);

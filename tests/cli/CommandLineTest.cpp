@@ -323,5 +323,37 @@ TEST(CommandLine, IncompleteResultIsToldAndExitsOne) {
     EXPECT_NE(text.output.find("[1] incomplete: only "), std::string::npos) << text.output;
 }
 
+// With --overwrite a failed job leaves the older file of its output name in place; its result
+// must not describe that file as its output.
+TEST(CommandLine, AFailedJobDescribesNoOlderFileOfItsName) {
+    SetMainThread();
+    velmora::test::requireMediaLibraries();
+    velmora::test::TempDir dir;
+    SampleSpec spec;
+    spec.container = "matroska";
+    spec.durationSeconds = 4.0;
+    std::string error;
+    ASSERT_TRUE(makeSampleMedia(spec, dir.file("whole.mkv"), &error)) << error;
+    // Cut to its header: it opens, but nothing can be converted.
+    ASSERT_TRUE(truncateCopy(dir.file("whole.mkv"), dir.file("header.mkv"), 0.02));
+    std::filesystem::create_directories(dir.file("out"));
+    std::ofstream(dir.file("out/header.avi")) << "an older output";
+
+    const CliResult json = runCli("convert --json --overwrite -p 1 -o " + dir.file("out") + " " +
+                                  dir.file("header.mkv"));
+    EXPECT_EQ(json.exitCode, 1) << json.output;
+    nlohmann::json last;
+    for (const std::string& line : test::outputLines(json.output)) {
+        last = nlohmann::json::parse(line);
+    }
+    ASSERT_EQ(last["event"], "all-done") << json.output;
+    const nlohmann::json& job = last["jobs"][0];
+    EXPECT_EQ(job["status"], "failed") << job;
+    EXPECT_EQ(job["output"], dir.file("out/header.avi")) << job;
+    EXPECT_FALSE(job.contains("size_bytes")) << job;
+    EXPECT_FALSE(job.contains("duration_seconds")) << job;
+    EXPECT_EQ(fileContents(dir.file("out/header.avi")), "an older output");
+}
+
 }  // namespace
 }  // namespace velmora::cli
