@@ -27,22 +27,33 @@ JobListNames withSource(const JobListNames& list, const std::string& sourceFile)
     return names;
 }
 
-// A built job registered, or the naming failure as the step it failed at.
+// A built job registered, or the naming failure as the step it failed at; either way with the
+// choices it was built from and its source's facts as they are now.
 JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
+                          const PendingJobOptions& choices, const std::string& sourceFile,
                           const std::string& extOptions = {}) {
+    JobCreation creation;
     if (!build.records) {
         switch (build.failure) {
             case JobBuildFailure::OutputIsSource:
-                return refused(JobStep::OutputIsSource, build.clash);
+                creation = refused(JobStep::OutputIsSource, build.clash);
+                break;
             case JobBuildFailure::SourceIsListedOutput:
-                return refused(JobStep::SourceIsListedOutput, build.clash);
+                creation = refused(JobStep::SourceIsListedOutput, build.clash);
+                break;
             default:
-                return refused(JobStep::OutputName, build.clash);
+                creation = refused(JobStep::OutputName, build.clash);
+                break;
         }
+    } else {
+        JobRecords& records = *build.records;
+        records.output.ExtOptions = extOptions;
+        creation = registerJob(converter, std::move(records));
     }
-    JobRecords& records = *build.records;
-    records.output.ExtOptions = extOptions;
-    return registerJob(converter, std::move(records));
+    creation.origin.choices = choices;
+    creation.origin.choices.SourceFile = sourceFile;
+    creation.origin.source = readSourceFacts(sourceFile);
+    return creation;
 }
 
 }  // namespace
@@ -110,7 +121,7 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
     return registerBuild(
         converter,
         buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, withSource(list, sourceFile)),
-        choices.extOptions);
+        *resolved.pending, sourceFile, choices.extOptions);
 }
 
 JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
@@ -119,8 +130,10 @@ JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions
     if (!openSource(converter, pending.SourceFile, &error)) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(converter, buildOneFileJob(pending, rule, fileExistsOnDisk,
-                                                    withSource(list, pending.SourceFile)));
+    return registerBuild(
+        converter,
+        buildOneFileJob(pending, rule, fileExistsOnDisk, withSource(list, pending.SourceFile)),
+        pending, pending.SourceFile);
 }
 
 JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
@@ -130,9 +143,10 @@ JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOp
     if (!openSource(converter, sourceFile, &error)) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(
-        converter, buildSeveralFilesJob(pending, sourceFile, outputFolder, rule, fileExistsOnDisk,
-                                        withSource(list, sourceFile)));
+    return registerBuild(converter,
+                         buildSeveralFilesJob(pending, sourceFile, outputFolder, rule,
+                                              fileExistsOnDisk, withSource(list, sourceFile)),
+                         pending, sourceFile);
 }
 
 }  // namespace velmora
