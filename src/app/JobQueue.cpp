@@ -47,6 +47,26 @@ bool isDoneRow(const JobRow& row) {
     return row.status == JobStatus::Done;
 }
 
+JobState jobStateOf(JobStatus status) {
+    switch (status) {
+        case JobStatus::Ready:
+            return JobState::Ready;
+        case JobStatus::Converting:
+            return JobState::Converting;
+        case JobStatus::Paused:
+            return JobState::Paused;
+        case JobStatus::Stopped:
+            return JobState::Stopped;
+        case JobStatus::Done:
+            return JobState::Done;
+        case JobStatus::Incomplete:
+            return JobState::Incomplete;
+        case JobStatus::Failed:
+            return JobState::Failed;
+    }
+    return JobState::Ready;
+}
+
 }  // namespace
 
 JobQueue::JobQueue(TMediaConverter& converter, JobListModel& jobs, LogPane& log,
@@ -110,13 +130,54 @@ JobListNames JobQueue::listedNames() const {
     return names;
 }
 
-int JobQueue::appendJob(const JobRecords& records) {
-    const auto slot = m_slots.store(records.input, records.output);
+int JobQueue::appendJob(const JobRecords& records, const JobOrigin& origin) {
+    const auto slot = m_slots.store(records.input, records.output, origin);
     if (!slot) {
         return -1;
     }
-    return m_jobs.appendJob(
+    const int row = m_jobs.appendJob(
         JobListModel::rowFor(fromUtf8(records.input.FileName), fromUtf8(records.output.FileName)));
+    emit jobsChanged();
+    return row;
+}
+
+std::vector<JobListEntry> JobQueue::listedJobs() const {
+    std::vector<JobListEntry> jobs;
+    jobs.reserve(static_cast<std::size_t>(m_jobs.rowCount()));
+    for (int row = 0; row < m_jobs.rowCount(); ++row) {
+        const JobSlot& slot = m_slots.slot(row);
+        const JobRow& shown = m_jobs.job(row);
+        JobListEntry entry;
+        entry.input = slot.input;
+        entry.output = slot.output;
+        entry.origin = slot.origin;
+        entry.state = jobStateOf(shown.status);
+        entry.detail = shown.detail.toStdString();
+        jobs.push_back(std::move(entry));
+    }
+    return jobs;
+}
+
+int JobQueue::restoreJobs(const std::vector<JobListEntry>& jobs) {
+    if (!isIdle()) {
+        return 0;
+    }
+    int restored = 0;
+    for (const JobListEntry& job : jobs) {
+        if (isFinished(job.state)) {
+            continue;
+        }
+        if (!m_slots.store(job.input, job.output, job.origin)) {
+            break;
+        }
+        m_jobs.appendJob(
+            JobListModel::rowFor(fromUtf8(job.input.FileName), fromUtf8(job.output.FileName)));
+        ++restored;
+    }
+    if (restored > 0) {
+        emit jobsChanged();
+    }
+    return restored;
 }
 
 void JobQueue::remove(int row) {
@@ -139,6 +200,7 @@ void JobQueue::remove(int row) {
     m_slots.retire(row);
     m_busy = false;
     emit previewStopRequested();
+    emit jobsChanged();
 }
 
 void JobQueue::clear() {
@@ -149,6 +211,7 @@ void JobQueue::clear() {
     emit previewStopRequested();
     m_jobs.clear();
     m_slots.reset();
+    emit jobsChanged();
 }
 
 int JobQueue::moveUp(int row) {
@@ -159,6 +222,7 @@ int JobQueue::moveUp(int row) {
     m_jobs.swapWithNext(row - 1);
     m_slots.swapSlots(row - 1, row);
     m_busy = false;
+    emit jobsChanged();
     return row - 1;
 }
 
@@ -170,6 +234,7 @@ int JobQueue::moveDown(int row) {
     m_jobs.swapWithNext(row);
     m_slots.swapSlots(row, row + 1);
     m_busy = false;
+    emit jobsChanged();
     return row + 1;
 }
 
@@ -196,6 +261,7 @@ void JobQueue::start(const RunSettings& settings) {
     }
     m_stopRequested = false;
     buildRunTasks(settings, skipDone);
+    emit jobsChanged();
     if (m_taskRows.empty()) {
         return;
     }
@@ -232,6 +298,17 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
             continue;
         }
         TaskSpec task = spec;
+        // A job kept since an earlier session (or added long ago) converts only the source it
+        // was made for.
+        if (const std::string change =
+                sourceChangeReason(task.inputFileName(), m_slots.slot(row).origin.source);
+            !change.empty()) {
+            const QString reason = fromUtf8(change);
+            m_log.appendNotice(QStringLiteral("***") + reason);
+            failRowAtStart(row, reason);
+            failures << reason;
+            continue;
+        }
         m_jobs.setOutputFile(row, fromUtf8(task.outputFileName()));
         const int index = m_converter.AddTask(task.inputFileName(), &task.input);
         if (index < 0) {
@@ -374,6 +451,7 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
                 ++m_summary.done;
                 break;
         }
+        emit jobsChanged();
     }
     if (info.Exception) {
         m_seams.messageBox(m_dialogParent, QMessageBox::Warning, QStringLiteral("Velmora"),
@@ -398,6 +476,7 @@ void JobQueue::finishRun() {
     m_taskRows.clear();
     m_taskEnded.clear();
     m_summary.stopped = m_stopRequested;
+    emit jobsChanged();
     emit runEnded(m_summary);
 }
 

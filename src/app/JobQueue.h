@@ -15,6 +15,7 @@
 #include "app/DesktopSeams.h"
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
+#include "profiles/JobListFile.h"
 #include "profiles/JobRecords.h"
 #include "profiles/JobSlots.h"
 #include "profiles/OutputNaming.h"
@@ -67,9 +68,16 @@ public:
     // The sources and outputs of the listed jobs, which a new job's output must avoid.
     JobListNames listedNames() const;
 
-    // Appends a registered job as a new row "准备", stored in the lowest free slot. Its row, or
-    // -1 when no slot is free.
-    int appendJob(const JobRecords& records);
+    // Appends a registered job as a new row "准备", stored in the lowest free slot with what it
+    // was made from. Its row, or -1 when no slot is free.
+    int appendJob(const JobRecords& records, const JobOrigin& origin = {});
+
+    // The listed jobs in row order as the job-list file keeps them: records, origin, state.
+    std::vector<JobListEntry> listedJobs() const;
+    // Lists the unfinished jobs of a kept list after the rows there are, in their order, each as
+    // a new row "准备" in the lowest free slot, exactly as an add stores it. How many were listed
+    // (fewer when the slots run out). Only while idle.
+    int restoreJobs(const std::vector<JobListEntry>& jobs);
 
     // Remove asks for a selection first (row -1); Remove, Clear and the moves act only while
     // the queue is idle. A move returns the job's new row, -1 when nothing moved.
@@ -90,6 +98,9 @@ public:
 
 signals:
     void stateChanged(QueueState state);
+    // The list changed in a way its saved copy must follow: a job added, removed, moved or
+    // restored, the list cleared, a run built, a job ended, the run ended.
+    void jobsChanged();
     // The last task has ended and the converter's tasks are cleared.
     void runEnded(const RunSummary& summary);
     // Remove and Clear close the preview.

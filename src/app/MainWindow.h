@@ -49,11 +49,13 @@ struct WindowSetup {
     MakerLinks makerLinks;              // the About box's and the help menu's addresses
     std::string defaultSnapshotFolder;  // used when system.ini names none
     QString soundsFolder;               // sounds/cam.wav
+    // Where the job list is kept between sessions; empty: it is not kept.
+    std::string savedQueuePath;
 };
 
 // The defaults for the running program: the desktop's seams (no power-off), the real engine,
-// the settings file's usual place, $HOME/Video_Directory, the data folders and the build-time
-// addresses of the maker.
+// the settings file's usual place, $HOME/Video_Directory, the data folders, the build-time
+// addresses of the maker and the saved queue in the state folder.
 WindowSetup defaultWindowSetup();
 
 // Commands of the toolbar and the keyboard.
@@ -101,6 +103,16 @@ public:
                              bool select = true);  // Loads the media libraries when they are not
                                                    // yet loaded; false, reported, when they cannot.
     bool ensureLibraries();
+
+    // --- the job list kept between sessions ---
+
+    // Takes up the saved queue at start-up (after the lock, before any add): when it holds jobs
+    // that did not finish, asks whether to list them again, and lists them as "准备" on yes. From
+    // then on the list is saved after every change. A saved queue that cannot be read is left
+    // untouched and not written over in this session; the user is told why.
+    void restoreSavedJobs();
+    // Writes the list now (the queue calls it after every change); false, logged, when it cannot.
+    bool saveJobList();
 
     // --- what the tests and the status bar look at ---
 
@@ -188,6 +200,9 @@ private:
     QString m_previewFile;
     std::string m_snapshotPicture;
     bool m_shutDown = false;
+    // The list is saved once the saved queue was taken up and as long as it was not refused.
+    bool m_keepsJobList = false;
+    std::string m_lastSaveError;
     // Remove is offered after an add, a selection or the end of a run, and withdrawn by a
     // removal, Clear and Start.
     bool m_removeOffered = false;
