@@ -266,6 +266,8 @@ void JobQueue::start(const RunSettings& settings) {
         return;
     }
     m_converter.SetThreadPriority(settings.priority);
+    m_runClock.start();
+    m_pausedUs = 0;
     setState(QueueState::Running);
     m_converter.StartTask(std::min(static_cast<int>(m_taskRows.size()), settings.filesAtOnce));
 }
@@ -277,6 +279,7 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
     m_converter.ClearTasks();
     m_log.clear();
     m_taskRows.clear();
+    m_taskProgress.clear();
     m_summary = RunSummary{};
 
     std::vector<bool> inRun(static_cast<std::size_t>(m_jobs.rowCount()), false);
@@ -327,6 +330,8 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
             continue;
         }
         m_taskRows.push_back(row);
+        m_taskProgress.push_back(
+            {jobMediaDurationUs(m_slots.slot(row).origin, task.input, task.output), 0, false});
     }
     for (const int row : list.skippedSlots) {
         if (m_jobs.isValidRow(row) && inRun[static_cast<std::size_t>(row)]) {
@@ -357,6 +362,7 @@ void JobQueue::failRowAtStart(int row, const QString& reason) {
 }
 
 void JobQueue::resume() {
+    m_pausedUs += m_pauseClock.nsecsElapsed() / 1000;
     setState(QueueState::Running);
     m_converter.ResumeTasks();
     // The rows keep "暂停" until their task reports progress again.
@@ -367,6 +373,7 @@ void JobQueue::pause() {
         return;
     }
     setState(QueueState::Paused);
+    m_pauseClock.start();
     m_converter.PauseTasks();
     for (int row = 0; row < m_jobs.rowCount(); ++row) {
         if (m_jobs.job(row).status == JobStatus::Converting) {
@@ -393,6 +400,17 @@ void JobQueue::stop() {
     m_converter.StopTasks(true);
 }
 
+std::optional<std::int64_t> JobQueue::timeLeftUs() const {
+    if (isIdle() || m_taskProgress.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t elapsedUs = m_runClock.nsecsElapsed() / 1000 - m_pausedUs;
+    if (m_state == QueueState::Paused) {
+        elapsedUs -= m_pauseClock.nsecsElapsed() / 1000;
+    }
+    return listTimeLeftUs(m_taskProgress, elapsedUs);
+}
+
 int JobQueue::rowOfTask(int taskIndex) const {
     if (taskIndex < 0 || taskIndex >= static_cast<int>(m_taskRows.size())) {
         return -1;
@@ -412,9 +430,15 @@ void JobQueue::handleProgress(const TProgressInfo& info) {
         m_jobs.setProgress(row, percentOf(info.CurrentDuration, info.TotalDuration));
     }
     m_jobs.setCurrentTime(row, convertedTimeText(info.CurrentDuration));
+    JobProgress& progress = m_taskProgress[static_cast<std::size_t>(info.TaskIndex)];
+    progress.convertedUs = info.CurrentDuration;
+    if (progress.durationUs <= 0 && info.TotalDuration > 0) {
+        progress.durationUs = info.TotalDuration;
+    }
     // A report that was already on its way when the user paused does not undo the pause.
     m_jobs.setStatus(row,
                      m_state == QueueState::Paused ? JobStatus::Paused : JobStatus::Converting);
+    emit timeLeftChanged();
 }
 
 void JobQueue::handleTerminate(const TTerminateInfo& info) {
@@ -428,6 +452,11 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
     const int row = rowOfTask(info.TaskIndex);
     if (row >= 0 && !m_taskEnded[static_cast<std::size_t>(info.TaskIndex)]) {
         m_taskEnded[static_cast<std::size_t>(info.TaskIndex)] = true;
+        JobProgress& progress = m_taskProgress[static_cast<std::size_t>(info.TaskIndex)];
+        progress.ended = true;
+        if (isDone(info.EndState) && !info.Exception) {
+            progress.convertedUs = std::max(progress.convertedUs, progress.durationUs);
+        }
         const QString remark = fromUtf8(info.EndStateText);
         // A failure never reads "完成", whatever else the record says.
         switch (info.Exception ? TaskEndState::Failed : info.EndState) {
@@ -452,6 +481,7 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
                 break;
         }
         emit jobsChanged();
+        emit timeLeftChanged();
     }
     if (info.Exception) {
         m_seams.messageBox(m_dialogParent, QMessageBox::Warning, QStringLiteral("Velmora"),
@@ -475,6 +505,7 @@ void JobQueue::finishRun() {
     m_converter.ClearTasks();
     m_taskRows.clear();
     m_taskEnded.clear();
+    m_taskProgress.clear();
     m_summary.stopped = m_stopRequested;
     emit jobsChanged();
     emit runEnded(m_summary);

@@ -7,8 +7,10 @@
 // (the notice thread waits), one after another in the order they arrive.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "profiles/JobListFile.h"
 #include "profiles/JobRecords.h"
 #include "profiles/JobSlots.h"
+#include "profiles/ListTimeLeft.h"
 #include "profiles/OutputNaming.h"
 
 class QWidget;
@@ -92,6 +95,10 @@ public:
     // Asks first; then stops every task and waits for them.
     void stop();
 
+    // The time the rest of the run will take, from the jobs' durations and the speed of the run
+    // so far (paused time left out); nothing while idle or before a speed is measured.
+    std::optional<std::int64_t> timeLeftUs() const;
+
     // The converter's notices as they reach the GUI thread.
     void handleProgress(const TProgressInfo& info);
     void handleTerminate(const TTerminateInfo& info);
@@ -103,6 +110,8 @@ signals:
     void jobsChanged();
     // The last task has ended and the converter's tasks are cleared.
     void runEnded(const RunSummary& summary);
+    // The run's progress moved on: timeLeftUs() may tell something new.
+    void timeLeftChanged();
     // Remove and Clear close the preview.
     void previewStopRequested();
 
@@ -134,6 +143,11 @@ private:
     std::vector<int> m_taskRows;
     std::vector<bool> m_taskEnded;
     RunSummary m_summary;
+    // Per task of the run, for the time estimate; the run's clock and its paused time.
+    std::vector<JobProgress> m_taskProgress;
+    QElapsedTimer m_runClock;
+    QElapsedTimer m_pauseClock;
+    std::int64_t m_pausedUs = 0;
 };
 
 }  // namespace velmora::app

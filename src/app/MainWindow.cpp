@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -278,6 +279,11 @@ void MainWindow::buildLayout() {
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setSizeGripEnabled(false);
+    // Permanent, so the buttons' hints do not hide it.
+    m_timeLeftLabel = new QLabel(statusBar());
+    m_timeLeftLabel->setObjectName(QStringLiteral("timeLeftLabel"));
+    m_timeLeftLabel->hide();
+    statusBar()->addPermanentWidget(m_timeLeftLabel);
 }
 
 void MainWindow::buildPreviewAndInformation() {
@@ -348,6 +354,7 @@ void MainWindow::connectSignals() {
     connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::queueStateChanged);
     connect(m_queue, &JobQueue::runEnded, this, &MainWindow::runEnded);
     connect(m_queue, &JobQueue::jobsChanged, this, &MainWindow::saveJobList);
+    connect(m_queue, &JobQueue::timeLeftChanged, this, &MainWindow::showTimeLeft);
     connect(m_queue, &JobQueue::previewStopRequested, this, &MainWindow::previewStopRequested);
     connect(m_jobs, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateControls);
     connect(m_jobs, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateControls);
@@ -406,6 +413,19 @@ void MainWindow::queueStateChanged(QueueState state) {
     }
     m_lastState = state;
     updateControls();
+    showTimeLeft();
+}
+
+void MainWindow::showTimeLeft() {
+    if (m_queue->isIdle()) {
+        m_timeLeftLabel->clear();
+        m_timeLeftLabel->hide();
+        return;
+    }
+    const auto leftUs = m_queue->timeLeftUs();
+    m_timeLeftLabel->setText(QStringLiteral("全部任务剩余时间：") +
+                             (leftUs ? fromUtf8(timeLeftText(*leftUs)) : QStringLiteral("估算中")));
+    m_timeLeftLabel->show();
 }
 
 void MainWindow::updateControls() {

@@ -22,6 +22,7 @@
 #include "profiles/SettingsFile.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -141,6 +142,8 @@ public:
     const QString& previewFile() const { return m_previewFile; }
     const std::string& snapshotPicture() const { return m_snapshotPicture; }
     const SettingsFile& settingsFile() const { return m_settings; }
+    // The status bar's estimate for the rest of the run.
+    QLabel* timeLeftLabel() const { return m_timeLeftLabel; }
 
     // Gives the window a look and saves it, as a skin menu item does.
     void chooseLook(const std::string& value);
@@ -186,6 +189,7 @@ private:
     void browseOutputFolder();
     void openOutputFolder();
     void runEnded(const RunSummary& summary);
+    void showTimeLeft();
     void runAfterAllAction(const RunSummary& summary);
     RunSettings runSettings() const;
     // Detaches the notifications and stops the converter; safe to call twice.
@@ -217,6 +221,7 @@ private:
     SettingsGroup* m_settingsGroup = nullptr;
     LogPane* m_logPane = nullptr;
     AddJobFlows* m_addFlows = nullptr;
+    QLabel* m_timeLeftLabel = nullptr;  // the whole list's time estimate, while a run lasts
     QMenu* m_addMenu = nullptr;
     QMenu* m_skinMenu = nullptr;
     HelpMenu* m_helpMenu = nullptr;

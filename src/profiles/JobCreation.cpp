@@ -31,7 +31,7 @@ JobListNames withSource(const JobListNames& list, const std::string& sourceFile)
 // choices it was built from and its source's facts as they are now.
 JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
                           const PendingJobOptions& choices, const std::string& sourceFile,
-                          const std::string& extOptions = {}) {
+                          std::int64_t sourceDurationUs, const std::string& extOptions = {}) {
     JobCreation creation;
     if (!build.records) {
         switch (build.failure) {
@@ -53,6 +53,7 @@ JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
     creation.origin.choices = choices;
     creation.origin.choices.SourceFile = sourceFile;
     creation.origin.source = readSourceFacts(sourceFile);
+    creation.origin.source.durationUs = sourceDurationUs;
     return creation;
 }
 
@@ -121,32 +122,34 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
     return registerBuild(
         converter,
         buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, withSource(list, sourceFile)),
-        *resolved.pending, sourceFile, choices.extOptions);
+        *resolved.pending, sourceFile, *durationUs, choices.extOptions);
 }
 
 JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
                              ExistingFileRule rule, const JobListNames& list) {
     std::string error;
-    if (!openSource(converter, pending.SourceFile, &error)) {
+    const auto durationUs = openSource(converter, pending.SourceFile, &error);
+    if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
     return registerBuild(
         converter,
         buildOneFileJob(pending, rule, fileExistsOnDisk, withSource(list, pending.SourceFile)),
-        pending, pending.SourceFile);
+        pending, pending.SourceFile, *durationUs);
 }
 
 JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
                                   const std::string& sourceFile, const std::string& outputFolder,
                                   ExistingFileRule rule, const JobListNames& list) {
     std::string error;
-    if (!openSource(converter, sourceFile, &error)) {
+    const auto durationUs = openSource(converter, sourceFile, &error);
+    if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
     return registerBuild(converter,
                          buildSeveralFilesJob(pending, sourceFile, outputFolder, rule,
                                               fileExistsOnDisk, withSource(list, sourceFile)),
-                         pending, sourceFile);
+                         pending, sourceFile, *durationUs);
 }
 
 }  // namespace velmora

@@ -304,7 +304,8 @@ Json entryJson(JobListEntry entry, const fs::path& folder) {
     out["state"] = std::string(jobStateName(entry.state));
     out["detail"] = entry.detail;
     out["source"] = {{"size", entry.origin.source.sizeBytes},
-                     {"modifiedNs", entry.origin.source.modifiedNs}};
+                     {"modifiedNs", entry.origin.source.modifiedNs},
+                     {"durationUs", entry.origin.source.durationUs}};
     out["choices"] = recordJson(entry.origin.choices);
     out["input"] = recordJson(entry.input);
     out["output"] = recordJson(entry.output);
@@ -341,15 +342,18 @@ std::optional<JobListEntry> entryFrom(const Json& in, const std::string& where,
             error = where + ".source: expected an object";
             return std::nullopt;
         }
-        std::int64_t size = entry.origin.source.sizeBytes;
-        std::int64_t modified = entry.origin.source.modifiedNs;
+        SourceFacts& facts = entry.origin.source;
         FieldReader reader{*source, where + ".source", error};
-        reader("size", size);
-        reader("modifiedNs", modified);
+        reader("size", facts.sizeBytes);
+        reader("modifiedNs", facts.modifiedNs);
+        reader("durationUs", facts.durationUs);
         if (!error.empty()) {
             return std::nullopt;
         }
-        entry.origin.source = {size == kNoTime ? -1 : size, modified == kNoTime ? 0 : modified};
+        // null stands for "not known" here.
+        facts.sizeBytes = facts.sizeBytes == kNoTime ? -1 : facts.sizeBytes;
+        facts.modifiedNs = facts.modifiedNs == kNoTime ? 0 : facts.modifiedNs;
+        facts.durationUs = facts.durationUs == kNoTime ? -1 : facts.durationUs;
     }
     readRecord(in, "choices", where, entry.origin.choices, error);
     readRecord(in, "input", where, entry.input, error);

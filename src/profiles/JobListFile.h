@@ -10,7 +10,8 @@
 // a text saying so, and is never written over by the reading.
 //
 //   {"format": "velmora-job-list", "version": 1, "jobs": [
-//     {"state": "ready", "detail": "", "source": {"size": 1234, "modifiedNs": 1700000000000000000},
+//     {"state": "ready", "detail": "", "source": {"size": 1234, "modifiedNs": 1700000000000000000,
+//      "durationUs": 5000000},
 //      "choices": {"ProfileCode": 1, ...}, "input": {"FileName": "clips/a.mkv", ...},
 //      "output": {"FileName": "out/a.avi", ..., "Metadata": {...}}}]}
 //

@@ -25,7 +25,7 @@ std::string sourceChangeReason(const std::string& path, const SourceFacts& whenA
     if (!now.known()) {
         return kSourceVanishedMessage + path;
     }
-    if (now != whenAdded) {
+    if (!now.sameFile(whenAdded)) {
         return kSourceChangedMessage + path;
     }
     return {};

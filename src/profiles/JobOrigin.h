@@ -11,12 +11,18 @@
 namespace velmora {
 
 // A source file's size and modification time; sizeBytes -1 when not known (the file could not be
-// read when the job was added), and then nothing is checked.
+// read when the job was added), and then nothing is checked. The duration, when job creation
+// probed it, serves the list's time estimate.
 struct SourceFacts {
     std::int64_t sizeBytes = -1;
-    std::int64_t modifiedNs = 0;  // nanoseconds since 1970-01-01 UTC
+    std::int64_t modifiedNs = 0;   // nanoseconds since 1970-01-01 UTC
+    std::int64_t durationUs = -1;  // -1 when not known
 
     bool known() const { return sizeBytes >= 0; }
+    // The same file contents as far as size and time tell.
+    bool sameFile(const SourceFacts& other) const {
+        return sizeBytes == other.sizeBytes && modifiedNs == other.modifiedNs;
+    }
     bool operator==(const SourceFacts&) const = default;
 };
 
@@ -27,7 +33,8 @@ struct JobOrigin {
     bool operator==(const JobOrigin&) const = default;
 };
 
-// The facts of a file now; unknown when it is missing or not a regular file.
+// The size and time of a file now (no duration); unknown when it is missing or not a regular
+// file.
 SourceFacts readSourceFacts(const std::string& path);
 
 // Why a job's source can no longer be converted as it was listed: empty while it is unchanged (or

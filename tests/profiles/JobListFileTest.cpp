@@ -45,7 +45,7 @@ JobListEntry jobFor(int profileCode, const std::string& source, const std::strin
     entry.input = build.records->input;
     entry.output = build.records->output;
     entry.origin.choices = *resolved.pending;
-    entry.origin.source = {4096 + profileCode, 1'700'000'000'123'456'789};
+    entry.origin.source = {4096 + profileCode, 1'700'000'000'123'456'789, 60'000'000};
     return entry;
 }
 
@@ -135,7 +135,7 @@ TEST(JobListFile, EveryFieldAndStateComesBackEqual) {
     full.origin.choices.CutLengthMs = 5678;
     full.origin.choices.CutMode = kCutSelect;
     full.origin.choices.VideoBitRate = kBitRateNotGiven;
-    full.origin.source = {0, -5};
+    full.origin.source = {0, -5, 1};
     full.detail = "无法打开";
 
     std::vector<JobListEntry> jobs;
