@@ -90,37 +90,80 @@ bool isSupportedSourceName(std::string_view fileName) {
     return false;
 }
 
-FolderSources mediaFilesInFolder(const std::string& folder) {
+namespace {
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+// By name as a person reads it: letter case only decides between otherwise equal names.
+bool comesBefore(std::string_view first, std::string_view second) {
+    const auto order = std::lexicographical_compare_three_way(
+        first.begin(), first.end(), second.begin(), second.end(),
+        [](char x, char y) { return lowerAscii(x) <=> lowerAscii(y); });
+    return order != 0 ? order < 0 : first < second;
+}
+
+// The source files and (when walking) the real subfolders directly inside a folder, in name
+// order; nothing, with why in *error, when the folder cannot be read.
+std::vector<FolderEntry> readFolder(const std::string& folder, FolderWalk walk,
+                                    std::string* error) {
     namespace fs = std::filesystem;
-    FolderSources sources;
-    std::error_code error;
-    fs::directory_iterator entries(fs::path(folder), error);
-    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    std::vector<FolderEntry> found;
+    std::error_code readError;
+    fs::directory_iterator entries(fs::path(folder), readError);
+    for (; !readError && entries != fs::directory_iterator(); entries.increment(readError)) {
         const fs::directory_entry& entry = *entries;
+        std::string name = entry.path().filename().string();
         std::error_code typeError;
         // A link counts by what it leads to; a name that cannot be looked at is no source.
-        if (!entry.is_regular_file(typeError) || typeError) {
+        if (entry.is_regular_file(typeError) && !typeError) {
+            if (isSupportedSourceName(name)) {
+                found.push_back({std::move(name), false});
+            }
             continue;
         }
-        const std::string name = entry.path().filename().string();
-        if (isSupportedSourceName(name)) {
-            sources.files.push_back(joinPath(folder, name));
+        if (walk == FolderWalk::Subfolders && entry.is_directory(typeError) && !typeError &&
+            !entry.is_symlink(typeError) && !typeError) {
+            found.push_back({std::move(name), true});
         }
     }
-    if (error) {
-        sources.files.clear();
-        sources.error = folder + ": " + error.message();
-        return sources;
+    if (readError) {
+        *error = folder + ": " + readError.message();
+        return {};
     }
-    // By name as a person reads it: letter case only decides between otherwise equal names.
-    std::ranges::sort(sources.files, [](const std::string& a, const std::string& b) {
-        const std::string_view first = fileNamePart(a);
-        const std::string_view second = fileNamePart(b);
-        const auto order = std::lexicographical_compare_three_way(
-            first.begin(), first.end(), second.begin(), second.end(),
-            [](char x, char y) { return lowerAscii(x) <=> lowerAscii(y); });
-        return order != 0 ? order < 0 : first < second;
+    std::ranges::sort(found, [](const FolderEntry& a, const FolderEntry& b) {
+        return comesBefore(a.name, b.name);
     });
+    return found;
+}
+
+// Takes the files of a folder already read and walks into its subfolders, depth first.
+void takeEntries(const std::string& folder, const std::vector<FolderEntry>& entries,
+                 FolderWalk walk, FolderSources& sources) {
+    for (const FolderEntry& entry : entries) {
+        std::string path = joinPath(folder, entry.name);
+        if (!entry.isFolder) {
+            sources.files.push_back(std::move(path));
+            continue;
+        }
+        std::string error;
+        const std::vector<FolderEntry> inside = readFolder(path, walk, &error);
+        if (!error.empty()) {
+            sources.unreadableFolders.push_back(std::move(error));
+            continue;
+        }
+        takeEntries(path, inside, walk, sources);
+    }
+}
+
+}  // namespace
+
+FolderSources mediaFilesInFolder(const std::string& folder, FolderWalk walk) {
+    FolderSources sources;
+    const std::vector<FolderEntry> entries = readFolder(folder, walk, &sources.error);
+    takeEntries(folder, entries, walk, sources);
     return sources;
 }
 

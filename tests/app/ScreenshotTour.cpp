@@ -137,6 +137,7 @@ bool shootDialogsInOtherLooks(MainWindow& window, const QString& source, const Q
         ok = shootDialogs(window, source, folder, QString::fromLatin1(look), number) && ok;
     }
     return ok;
+}
 
 // The preview of the selected row: its first picture, after playing a while, after a seek by the
 // track bar; a snapshot in each format; the media information dialog.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -304,8 +305,14 @@ struct ShownCounter {
 
 TEST_F(MediaPlayerTest, PicturesReachTheHostWhenNoWindowShowsThem) {
     // Offscreen: no SDL window at all; a host window SDL cannot use: the same for the host.
-    // The dummy driver cannot take over a foreign window, so the made-up handle always fails.
+    // The dummy driver cannot take over a foreign window, so the made-up handle always fails; a
+    // real X server ends the process on it instead (BadWindow), so that half runs only there.
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const bool dummyVideo = driver != nullptr && std::string_view(driver) == "dummy";
     for (const bool offscreen : {true, false}) {
+        if (!offscreen && !dummyVideo) {
+            continue;
+        }
         SCOPED_TRACE(offscreen ? "offscreen" : "unusable host window");
         TMediaPlayer player;
         Recorder recorder;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "support/TempDir.h"
 
 namespace velmora {
@@ -86,6 +88,52 @@ TEST(SourceFiles, FolderThatCannotBeReadSaysWhy) {
     EXPECT_TRUE(empty.error.empty());
     ASSERT_EQ(empty.files.size(), 1u);
     EXPECT_EQ(empty.files[0], dir.file("plain.mkv"));  // no doubled "/"
+}
+
+TEST(SourceFiles, WalkEntersSubfoldersDepthFirstInNameOrder) {
+    test::TempDir dir;
+    const auto& root = dir.path();
+    std::filesystem::create_directories(root / "A" / "z");
+    std::filesystem::create_directories(root / "empty");
+    for (const char* name : {"b.mkv", "a.avi", "notes.txt", "A/x.MP4", "A/z/y.avi", "A/c.mkv"}) {
+        touch(root / name);
+    }
+    // A link to a folder is not entered (here it would lead round in a circle).
+    std::filesystem::create_directory_symlink(root, root / "A" / "loop");
+
+    const FolderSources walked = mediaFilesInFolder(root.string(), FolderWalk::Subfolders);
+    EXPECT_TRUE(walked.error.empty()) << walked.error;
+    EXPECT_TRUE(walked.unreadableFolders.empty());
+    // "A" sorts before "a.avi"; inside it "c.mkv" comes before "x.MP4" and "x.MP4" before "z".
+    const std::vector<std::string> expected = {
+        dir.file("A/c.mkv"), dir.file("A/x.MP4"), dir.file("A/z/y.avi"),
+        dir.file("a.avi"),   dir.file("b.mkv"),
+    };
+    EXPECT_EQ(walked.files, expected);
+
+    // The folder's own files only, as before.
+    const std::vector<std::string> top = {dir.file("a.avi"), dir.file("b.mkv")};
+    EXPECT_EQ(mediaFilesInFolder(root.string()).files, top);
+}
+
+TEST(SourceFiles, WalkReportsSubfoldersItCannotReadAndGoesOn) {
+    test::TempDir dir;
+    const auto& root = dir.path();
+    std::filesystem::create_directories(root / "locked");
+    touch(root / "locked" / "hidden.mkv");
+    touch(root / "open.mkv");
+    std::filesystem::permissions(root / "locked", std::filesystem::perms::none);
+    if (::access((root / "locked").c_str(), R_OK) == 0) {
+        std::filesystem::permissions(root / "locked", std::filesystem::perms::owner_all);
+        GTEST_SKIP() << "running with rights that read any folder";
+    }
+    const FolderSources walked = mediaFilesInFolder(root.string(), FolderWalk::Subfolders);
+    std::filesystem::permissions(root / "locked", std::filesystem::perms::owner_all);
+    EXPECT_TRUE(walked.error.empty()) << walked.error;
+    EXPECT_EQ(walked.files, std::vector<std::string>{dir.file("open.mkv")});
+    ASSERT_EQ(walked.unreadableFolders.size(), 1u);
+    EXPECT_EQ(walked.unreadableFolders[0].rfind(dir.file("locked") + ": ", 0), 0u)
+        << walked.unreadableFolders[0];
 }
 
 }  // namespace
