@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <ostream>
+#include <vector>
 
 #include "cli/BatchJobs.h"
 #include "cli/InterruptWatch.h"
@@ -49,6 +51,21 @@ std::string sourceProblem(const JobListEntry& job) {
         return "the source has changed since the list was planned";
     }
     return {};
+}
+
+// For each job, the earlier job of the list that names the same output (-1 when none). A planned
+// list has none; one made or edited otherwise might, and two shards must never write one file:
+// every shard sees the same list, so each leaves the same later job out.
+std::vector<int> earlierOutputOwners(const std::vector<JobListEntry>& jobs) {
+    std::map<std::string, int> owners;
+    std::vector<int> earlier;
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        const std::string name =
+            std::filesystem::path(jobs[k].output.FileName).lexically_normal().string();
+        const auto [owner, added] = owners.emplace(name, static_cast<int>(k));
+        earlier.push_back(added ? -1 : owner->second);
+    }
+    return earlier;
 }
 
 // Adds one listed job to the batch, or records it as done or refused.
@@ -120,10 +137,18 @@ int runRunJobsCommand(const RunJobsOptions& options, const EnvironmentLookup& en
                                                 std::to_string(shard.index) + " (k from 0)");
     }
     const std::vector<JobListEntry>& jobs = *list.jobs;
+    const std::vector<int> earlierOwners = earlierOutputOwners(jobs);
     for (std::size_t k = 0; k < jobs.size(); ++k) {
-        if (shard.holds(static_cast<int>(k))) {
-            takeJob(batch, *reporter, jobs[k], static_cast<int>(k));
+        if (!shard.holds(static_cast<int>(k))) {
+            continue;
         }
+        if (earlierOwners[k] >= 0) {
+            batch.refuseListedJob(jobs[k], static_cast<int>(k),
+                                  "job " + std::to_string(earlierOwners[k] + 1) +
+                                      " of the list writes the same output");
+            continue;
+        }
+        takeJob(batch, *reporter, jobs[k], static_cast<int>(k));
     }
     RunSettings settings;
     settings.parallel = options.parallel;

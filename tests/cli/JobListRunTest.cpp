@@ -208,6 +208,26 @@ TEST_F(JobListRun, APlannedListRunsToThePlannedNamesAndTakesUpWhereItStopped) {
     EXPECT_EQ(results[1]["message"], "the source has changed since the list was planned");
 }
 
+// A list not made by a plan may name one output twice; whichever shard holds the later job leaves
+// it out, so no two processes write one file.
+TEST_F(JobListRun, TheLaterOfTwoJobsWithOneOutputIsLeftOut) {
+    const std::string list = dir.file("list.json");
+    const test::CliResult plan = test::runCli({"convert", "-o", dir.file("out"), "--plan", list,
+                                               makeClip("a.mkv", 1.0), makeClip("b.mkv", 1.0)});
+    ASSERT_EQ(plan.exitCode, 0) << plan.output;
+    std::vector<JobListEntry> jobs = readList(list);
+    ASSERT_EQ(jobs.size(), 2u);
+    jobs[1].output.FileName = jobs[0].output.FileName;
+    ASSERT_TRUE(writeJobList(list, jobs));
+    const test::CliResult run = test::runCli({"run-jobs", list, "--shard", "1/2", "--json"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const std::vector<nlohmann::json> results = resultsOf(run.output);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]["status"], "not-added");
+    EXPECT_EQ(results[0]["message"], "job 1 of the list writes the same output");
+    EXPECT_FALSE(fs::exists(jobs[0].output.FileName)) << "shard 1 leaves job 1 to shard 0";
+}
+
 TEST_F(JobListRun, RefusesABadListOrShardWithoutTouchingTheList) {
     const std::string list = dir.file("list.json");
     const std::string text = R"({"format": "velmora-job-list", "version": 99, "jobs": []})";
