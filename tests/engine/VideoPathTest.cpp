@@ -60,13 +60,13 @@ TEST(VideoSyncTest, DecidesDropDuplicateAndPositionForEveryMethod) {
         SCOPED_TRACE(row.name);
         int64_t position = row.position;
         const VideoSyncResult result =
-            VideoSyncStep(row.method, row.variableFrameRate, row.inputPts, position);
+            VideoSyncStep(row.method, row.variableFrameRate, row.inputPts, 1.0, position);
         EXPECT_EQ(result.frames, row.frames);
         EXPECT_EQ(position, row.positionAfter);
         EXPECT_EQ(result.positionMoved, row.position != row.positionAfter);
     }
     int64_t position = 4;
-    EXPECT_EQ(VideoSyncStep(1, false, std::nan(""), position).frames, 1);
+    EXPECT_EQ(VideoSyncStep(1, false, std::nan(""), 1.0, position).frames, 1);
     EXPECT_EQ(position, 4);
 }
 
