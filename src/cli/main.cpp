@@ -84,9 +84,11 @@ int main(int argc, char** argv) {
     std::string logLevel;
     app.add_option("--log-level", logLevel,
                    "Print the engine's and the libraries' log lines at this level and above to "
-                   "standard error: quiet, panic, fatal, error, warning, info, verbose, debug")
-        ->check(CLI::IsMember({"quiet", "panic", "fatal", "error", "warning", "info", "verbose",
-                               "debug"}));
+                   "standard error: quiet, panic, fatal, error, warning, info, verbose, debug "
+                   "(default: the program's errors and warnings and the libraries' errors; "
+                   "none with --json)")
+        ->check(CLI::IsMember(
+            {"quiet", "panic", "fatal", "error", "warning", "info", "verbose", "debug"}));
 
     CLI::App* libs = app.add_subcommand("libs", "Load the media libraries and show their versions");
     velmora::cli::PlayOptions playOptions;
@@ -130,8 +132,14 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : kUsageExitCode;
     }
 
+    // JSON output stays nothing but JSON unless a level is asked for: callers often read both
+    // streams as one.
+    const bool json = convertOptions.json || taskOptions.json || demoOptions.json || probeJson ||
+                      profilesJson || optionsJson;
     if (!logLevel.empty()) {
         velmora::cli::printLogLines(logLevel, std::cerr);
+    } else if (!json) {
+        velmora::cli::printWarningsAndErrors(std::cerr);
     }
     if (libs->parsed()) {
         return velmora::cli::runLibsCommand(std::cout, std::cerr);
