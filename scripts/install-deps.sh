@@ -9,6 +9,7 @@ packages=(
     libswresample-dev libavdevice-dev libavcodec-extra
     libsdl2-dev libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-noto-cjk
+    xvfb xauth
 )
 
 missing=()

@@ -6,7 +6,8 @@
 #include "medialib/MainThreadQueue.h"
 #include "medialib/MediaLibLoader.h"
 #include "probe/MediaProbe.h"
-#include "profiles/JobRecords.h"
+#include "profiles/JobCreation.h"
+#include "profiles/StoredSettings.h"
 
 namespace velmora::cli {
 
@@ -61,20 +62,8 @@ std::optional<ThreadPriority> priorityNamed(std::string_view name) {
 }
 
 std::string prepareOutputFolder(const std::string& folder) {
-    std::error_code error;
-    const fs::path path(folder);
-    if (fs::is_directory(path, error)) {
-        return {};
-    }
-    if (fs::exists(path, error)) {
-        return "the output folder " + folder + " exists but is not a folder";
-    }
-    fs::create_directories(path, error);
-    if (error || !fs::is_directory(path)) {
-        return "cannot create the output folder " + folder + ": " +
-               (error ? error.message() : std::string("unknown error"));
-    }
-    return {};
+    const std::string problem = ensureFolder(folder);
+    return problem.empty() ? problem : "unusable output folder: " + problem;
 }
 
 BatchJobs::BatchJobs(ConversionReporter& reporter) : m_reporter(reporter) {}
@@ -109,51 +98,29 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
     outcome.job = static_cast<int>(m_outcomes.size());
     outcome.source = sourceFile;
 
-    // As in a window add, the probe must open the source before anything else is done.
-    TMediaProbe& probe = m_converter.MediaProbe();
-    if (!probe.Open(sourceFile)) {
-        return refuse(outcome, "cannot open the source: " + probe.LastError());
-    }
-    TFileStreamInfo info;
-    const std::int64_t durationUs = probe.GetFileStreamInfo(info) ? info.Duration : -1;
-    probe.Close();
-
-    const ResolvedJob resolved = resolveJob(choices, sourceFile, outputFolder, durationUs);
-    if (!resolved.pending) {
-        return refuse(outcome, resolved.error);
-    }
-
-    JobListNames list{m_batchSources, m_claimedOutputs};
-    if (!namesAny(list.sources, sourceFile)) {
-        list.sources.push_back(sourceFile);
-    }
-    JobBuild build = buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, list);
-    if (!build.records) {
-        switch (build.failure) {
-            case JobBuildFailure::OutputIsSource:
-                outcome.output = build.clash;
-                return refuse(outcome, "the output " + build.clash + " would overwrite " +
-                                           (sameFilePath(build.clash, sourceFile)
-                                                ? std::string("its source")
-                                                : "the source of another job of this batch"));
-            case JobBuildFailure::SourceIsListedOutput:
-                return refuse(outcome, "the source is the output of an earlier job of this batch");
-            default:
-                return refuse(outcome, "no free output name for " + build.clash);
-        }
-    }
-    JobRecords& records = *build.records;
-    outcome.output = records.output.FileName;
-    records.output.ExtOptions = choices.extOptions;
-
-    const int task = m_converter.AddTask(sourceFile, &records.input);
-    if (task < 0) {
-        return refuse(outcome, "cannot open the source: " + m_converter.LastErrMsg());
-    }
-    if (!m_converter.SetOutputFile(task, outcome.output, &records.output)) {
-        const std::string message = m_converter.LastErrMsg();
-        m_converter.RemoveTask(task);
-        return refuse(outcome, "cannot convert with these options: " + message);
+    const JobCreation created = createJob(m_converter, sourceFile, choices, outputFolder, rule,
+                                          JobListNames{m_batchSources, m_claimedOutputs});
+    outcome.output = created.records.output.FileName;  // empty until the output is named
+    switch (created.failedAt) {
+        case JobStep::Added:
+            break;
+        case JobStep::OpenSource:
+        case JobStep::AddTask:
+            return refuse(outcome, "cannot open the source: " + created.message);
+        case JobStep::Options:
+            return refuse(outcome, created.message);
+        case JobStep::OutputName:
+            return refuse(outcome, "no free output name for " + created.message);
+        case JobStep::OutputIsSource:
+            outcome.output = created.message;
+            return refuse(outcome, "the output " + created.message + " would overwrite " +
+                                       (sameFilePath(created.message, sourceFile)
+                                            ? std::string("its source")
+                                            : "the source of another job of this batch"));
+        case JobStep::SourceIsListedOutput:
+            return refuse(outcome, "the source is the output of an earlier job of this batch");
+        case JobStep::SetOutputFile:
+            return refuse(outcome, "cannot convert with these options: " + created.message);
     }
     m_claimedOutputs.push_back(outcome.output);
     if (!namesAny(m_batchSources, sourceFile)) {

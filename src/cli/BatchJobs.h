@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "cli/ConversionReporter.h"
-#include "cli/JobChoices.h"
+#include "profiles/JobChoices.h"
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
 #include "profiles/JobRecords.h"

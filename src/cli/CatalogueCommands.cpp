@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cli/BatchJobs.h"
-#include "cli/JobChoices.h"
+#include "profiles/JobChoices.h"
 #include "profiles/OptionSettings.h"
 #include "profiles/ProfileCatalogue.h"
 

@@ -6,11 +6,11 @@
 #include <ostream>
 
 #include "cli/BatchJobs.h"
+#include "cli/ChoiceParsing.h"
 #include "cli/InterruptWatch.h"
-#include "cli/JobChoices.h"
-#include "cli/SettingsFile.h"
 #include "medialib/MainThreadQueue.h"
 #include "profiles/FileNames.h"
+#include "profiles/StoredSettings.h"
 #include "samples/SampleMedia.h"
 
 namespace velmora::cli {

@@ -6,6 +6,7 @@
 
 #include "cli/BatchJobs.h"
 #include "medialib/MediaLibLoader.h"
+#include "medialib/TextFormat.h"
 #include "probe/MediaProbe.h"
 
 namespace velmora::cli {
@@ -101,7 +102,7 @@ int runProbeCommand(const std::string& file, bool json, std::ostream& out, std::
     }
     TMediaProbe probe;
     if (!probe.Open(file)) {
-        err << "error: " << file << ": " << probe.LastError() << '\n';
+        err << "error: " << WithFileName(file, probe.LastError()) << '\n';
         return kExitJobFailed;
     }
     if (!json) {

@@ -85,8 +85,7 @@ int main(int argc, char** argv) {
     app.add_option("--log-level", logLevel,
                    "Print the engine's and the libraries' log lines at this level and above to "
                    "standard error: quiet, panic, fatal, error, warning, info, verbose, debug "
-                   "(default: the program's errors and warnings and the libraries' errors; "
-                   "none with --json)")
+                   "(default: the program's warnings; none with --json)")
         ->check(CLI::IsMember(
             {"quiet", "panic", "fatal", "error", "warning", "info", "verbose", "debug"}));
 
@@ -139,7 +138,7 @@ int main(int argc, char** argv) {
     if (!logLevel.empty()) {
         velmora::cli::printLogLines(logLevel, std::cerr);
     } else if (!json) {
-        velmora::cli::printWarningsAndErrors(std::cerr);
+        velmora::cli::printWarnings(std::cerr);
     }
     if (libs->parsed()) {
         return velmora::cli::runLibsCommand(std::cout, std::cerr);

@@ -195,9 +195,24 @@ void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame*
     if (m_run.audioSyncMethod != 0) {
         ost.syncStarted = true;
         const double delta = syncInputSeconds * outputRate - static_cast<double>(ost.syncOpts) -
-                             static_cast<double>(queued);
-        const AudioSyncStep step = DecideAudioSync(m_run.audioSyncMethod, delta, ist.isStart,
-                                                   outputRate, m_run.audioDriftThresholdSeconds);
+                             static_cast<double>(queued) - static_cast<double>(ost.gapRemoved);
+        // Silence fills a gap, and dropping closes an overlap, for at most the time stamp
+        // threshold; a larger drift (a broken time line) is left out of the output. The time
+        // before the first sound (an "itsoffset", a late start) is the user's and is filled.
+        const int64_t maxCorrection =
+            ist.isStart ? -1
+                        : static_cast<int64_t>(std::max(0.0, m_run.dtsDeltaThresholdSeconds) *
+                                               static_cast<double>(outputRate));
+        const AudioSyncStep step =
+            DecideAudioSync(m_run.audioSyncMethod, delta, ist.isStart, outputRate,
+                            m_run.audioDriftThresholdSeconds, maxCorrection);
+        if (step.samplesRemoved != 0) {
+            ost.gapRemoved += step.samplesRemoved;
+            log(4, FormatText("Output stream #%d.%d: a drift of %.3f s in the sound is not "
+                              "corrected",
+                              ost.fileIndex, ost.index,
+                              static_cast<double>(step.samplesRemoved) / outputRate));
+        }
         switch (step.action) {
             case AudioSyncAction::Compensate:
                 if (m_run.verbosity > 2) {

@@ -13,7 +13,7 @@ constexpr double kIgnoredDriftSamples = 50;
 }  // namespace
 
 AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket, int outputRate,
-                              double thresholdSeconds) {
+                              double thresholdSeconds, int64_t maxCorrection) {
     AudioSyncStep step;
     if (method == 0 || !(std::fabs(deltaSamples) > kIgnoredDriftSamples)) {
         return step;
@@ -36,6 +36,11 @@ AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket,
     } else {
         step.action = AudioSyncAction::InsertSilence;
         step.samples = static_cast<int64_t>(std::min(std::trunc(deltaSamples), kLimit));
+    }
+    if (maxCorrection >= 0 && step.samples > maxCorrection) {
+        const int64_t rest = step.samples - maxCorrection;
+        step.samplesRemoved = step.action == AudioSyncAction::Drop ? -rest : rest;
+        step.samples = maxCorrection;
     }
     return step;
 }

@@ -13,15 +13,20 @@ struct AudioSyncStep {
     AudioSyncAction action = AudioSyncAction::None;
     int64_t samples = 0;   // Drop, InsertSilence: output samples
     int compensation = 0;  // Compensate: samples the resampler spreads over one second
+    // Samples of a drift beyond maxCorrection that are neither dropped nor filled with
+    // silence (positive: a gap left out, negative: an overlap let through).
+    int64_t samplesRemoved = 0;
 };
 
 // What the sync step does with a drift of deltaSamples output samples (positive: the input is
 // ahead of what was written). method: the "async" setting (0 = off). firstPacket: the input
 // stream has not been through the sync step before. Drifts of at most 50 samples are ignored;
 // later drifts within the threshold are compensated by the resampler (method 2 and above), at
-// most method samples per second; anything else is corrected by dropping or inserting samples.
+// most method samples per second; anything else is corrected by dropping or inserting samples,
+// at most maxCorrection of them (negative: no limit); the rest of a larger drift (a broken time
+// line) is left as it is.
 AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket, int outputRate,
-                              double thresholdSeconds);
+                              double thresholdSeconds, int64_t maxCorrection = -1);
 
 // Without sync ("async" 0) the output's time line follows the samples written; the input's
 // time stamps only place it. position: where the next sample goes (output samples);

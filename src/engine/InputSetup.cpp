@@ -231,6 +231,16 @@ bool TranscodeSession::openInput(const std::string& fileName, EngineSettings& se
         }
     }
 
+    // A stream whose decoder refuses it (a damaged codec header) can be left out of the outputs
+    // rather than failing the whole file; outputs are decided before the run, so find it now.
+    file.decoderFailures.resize(context->nb_streams);
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        if (context->streams[i]->discard != AVDISCARD_ALL) {
+            file.decoderFailures[i] =
+                DecoderOpenFailure(context->streams[i], file.forcedDecoders[i]);
+        }
+    }
+
     if (context->duration != AV_NOPTS_VALUE && context->duration > settings.totalDurationUs) {
         settings.totalDurationUs = context->duration;
     }

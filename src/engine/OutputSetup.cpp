@@ -159,6 +159,7 @@ int TranscodeSession::openOutput(const std::string& fileName, bool join, EngineS
     useVideo = useVideo && !settings.videoDisable;
     useAudio = useAudio && !settings.audioDisable;
     useSubtitle = useSubtitle && !settings.subtitleDisable;
+    leaveOutUndecodableTypes(useVideo, useAudio, useSubtitle, settings, firstOnly);
     const char* step = "";
     try {
         if (useVideo) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "engine/FrameSizeFit.h"
 #include "engine/SubtitleHeader.h"
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
@@ -51,20 +52,24 @@ AVPixelFormat fullRangeEquivalent(AVPixelFormat format) {
     }
 }
 
-// RealVideo 1 and 2 code whole macroblocks only: the picture is scaled down to the nearest
-// multiple of 16 rather than refused when the encoder opens.
+// Rounds the encoder's picture size down to one it accepts: whole chroma samples of its pixel
+// format, whole macroblocks for RealVideo 1 and 2. The picture is then scaled to it.
 void fitSizeToEncoder(AVCodecContext* enc, TCustomTranscoder& owner) {
-    if (enc->codec_id != AV_CODEC_ID_RV10 && enc->codec_id != AV_CODEC_ID_RV20) {
-        return;
-    }
-    const int width = std::max(16, enc->width / 16 * 16);
-    const int height = std::max(16, enc->height / 16 * 16);
-    if (width != enc->width || height != enc->height) {
+    const AVPixFmtDescriptor* descriptor = lib::avutil.av_pix_fmt_desc_get(enc->pix_fmt);
+    const bool wholeMacroblocks =
+        enc->codec_id == AV_CODEC_ID_RV10 || enc->codec_id == AV_CODEC_ID_RV20;
+    const SizeAlignment alignment = EncoderSizeAlignment(
+        descriptor != nullptr ? descriptor->log2_chroma_w : 0,
+        descriptor != nullptr ? descriptor->log2_chroma_h : 0, wholeMacroblocks);
+    const FrameSize fitted = FitFrameSize({enc->width, enc->height}, alignment);
+    if (fitted.width != enc->width || fitted.height != enc->height) {
         Logger().LogFmt(&owner, TLogLevel::llWarning,
-                        "Frame size %dx%d changed to %dx%d: the encoder takes multiples of 16",
-                        enc->width, enc->height, width, height);
-        enc->width = width;
-        enc->height = height;
+                        "Frame size %dx%d changed to %dx%d: the encoder takes widths in multiples "
+                        "of %d and heights in multiples of %d",
+                        enc->width, enc->height, fitted.width, fitted.height, alignment.horizontal,
+                        alignment.vertical);
+        enc->width = fitted.width;
+        enc->height = fitted.height;
     }
 }
 
@@ -86,6 +91,7 @@ void TranscodeSession::prepareStreams(EngineSettings& settings) {
             ist.stream = file.context->streams[i];
             ist.decoder = file.forcedDecoders.size() > i ? file.forcedDecoders[i] : nullptr;
             ist.discarded = ist.stream->discard == AVDISCARD_ALL;
+            ist.undecodable = i < file.decoderFailures.size() && !file.decoderFailures[i].empty();
             ist.frame = makeFrame();
             if (m_run.readAtNativeRate) {
                 ist.startClockUs = lib::avutil.av_gettime_relative();
@@ -113,6 +119,7 @@ void TranscodeSession::prepareStreams(EngineSettings& settings) {
     m_tablesBuilt = true;
 
     mapStreams(settings);
+    discoverVideoFormats();
 
     for (OutputStream& ost : m_outputStreams) {
         InputStream& ist = m_inputStreams[ost.sourceIndex];
@@ -178,30 +185,36 @@ void TranscodeSession::mapStreams(EngineSettings& settings) {
             ost.sourceIndex = source;
             ost.syncIndex = findStream(map.syncFileIndex, map.syncStreamIndex);
         } else {
-            // The unused stream of that type with the most frames (the first on a tie).
-            int best = -1;
-            int64_t bestFrames = -1;
-            int last = -1;
-            for (size_t s = 0; s < m_inputStreams.size(); ++s) {
-                const InputStream& ist = m_inputStreams[s];
-                if (ist.stream->codecpar->codec_type != ost.type || ist.discarded) {
-                    continue;
+            // The unused stream of that type with the most frames (the first on a tie); for an
+            // encoded output, one that can be decoded when there is such a stream.
+            auto pick = [&](bool decodableOnly) {
+                int best = -1;
+                int64_t bestFrames = -1;
+                int last = -1;
+                for (size_t s = 0; s < m_inputStreams.size(); ++s) {
+                    const InputStream& ist = m_inputStreams[s];
+                    if (ist.stream->codecpar->codec_type != ost.type || ist.discarded ||
+                        (decodableOnly && ist.undecodable)) {
+                        continue;
+                    }
+                    if (m_joinMode && ist.fileIndex != 0) {
+                        continue;
+                    }
+                    last = static_cast<int>(s);
+                    if (ist.used) {
+                        continue;
+                    }
+                    const int64_t frames = ist.stream->nb_frames;
+                    if (frames > bestFrames) {
+                        best = static_cast<int>(s);
+                        bestFrames = frames;
+                    }
                 }
-                if (m_joinMode && ist.fileIndex != 0) {
-                    continue;
-                }
-                last = static_cast<int>(s);
-                if (ist.used) {
-                    continue;
-                }
-                const int64_t frames = ist.stream->nb_frames;
-                if (frames > bestFrames) {
-                    best = static_cast<int>(s);
-                    bestFrames = frames;
-                }
-            }
-            if (best < 0 && !m_joinMode) {
-                best = last;
+                return best < 0 && !m_joinMode ? last : best;
+            };
+            int best = ost.streamCopy ? -1 : pick(true);
+            if (best < 0) {
+                best = pick(false);
             }
             if (best < 0) {
                 logStreamMapping(3);
@@ -317,7 +330,6 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
         }
         // The size the source gives (the pending size is the source's unless one was chosen).
         const bool sizeFromSource = enc->width == sourceWidth && enc->height == sourceHeight;
-        fitSizeToEncoder(enc, m_owner);
         if (enc->pix_fmt == AV_PIX_FMT_NONE) {
             const AVPixelFormat inputFormat = static_cast<AVPixelFormat>(input->format);
             enc->pix_fmt = pixelFormatListed(ost.encoder, inputFormat) || ost.encoder == nullptr
@@ -327,6 +339,7 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
         if (prefersFullRange(ost.encoder)) {
             enc->pix_fmt = fullRangeEquivalent(enc->pix_fmt);
         }
+        fitSizeToEncoder(enc, m_owner);
         if (enc->sample_aspect_ratio.num == 0 && input->sample_aspect_ratio.num > 0) {
             enc->sample_aspect_ratio = input->sample_aspect_ratio;
             ost.stream->sample_aspect_ratio = input->sample_aspect_ratio;
@@ -338,11 +351,28 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
         ost.expectedHeight = ost.firstHeight = input->height;
         ost.expectedFormat = input->format;
         if (ost.filtersUsed) {
+            const int requestedWidth = enc->width;
+            const int requestedHeight = enc->height;
             buildFilterGraph(ost, input->width, input->height, input->format,
                              input->sample_aspect_ratio);
             // The encoder takes the size arriving at the sink.
             enc->width = lib::avfilter.av_buffersink_get_w(ost.filterSink);
             enc->height = lib::avfilter.av_buffersink_get_h(ost.filterSink);
+            const int filteredWidth = enc->width;
+            const int filteredHeight = enc->height;
+            fitSizeToEncoder(enc, m_owner);
+            if (enc->width != filteredWidth || enc->height != filteredHeight) {
+                // The user's filters give a size the encoder refuses: a scale after them fits it.
+                const FrameSize fitted{enc->width, enc->height};
+                ost.filterText += FormatText(",scale=%d:%d", fitted.width, fitted.height);
+                ost.filterSource = ost.filterSink = nullptr;
+                enc->width = requestedWidth;
+                enc->height = requestedHeight;
+                buildFilterGraph(ost, input->width, input->height, input->format,
+                                 input->sample_aspect_ratio);
+                enc->width = fitted.width;
+                enc->height = fitted.height;
+            }
         } else {
             ost.scaling = enc->width != input->width - ost.cropLeft - ost.cropRight ||
                           enc->height != input->height - ost.cropTop - ost.cropBottom ||

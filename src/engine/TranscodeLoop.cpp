@@ -74,15 +74,24 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     dupDropChanged = false;
 
     m_currentFile = 0;
+    m_skippedPackets = 0;
     m_endedBySizeLimit = false;
     m_reportedTimeSec = 0.0;
     prepareStreams(settings);
     startSizeLimit();
     noteExpectedEnds();
     runLoop();
+    discountRemovedGaps();
     if (m_endedBySizeLimit) {
         forgetExpectedEnds();
     }
+}
+
+DamageReport TranscodeSession::damage() const {
+    DamageReport report;
+    report.skippedPackets = m_skippedPackets;
+    report.droppedStreams = m_droppedStreams;
+    return report;
 }
 
 int TranscodeSession::chooseInput() {
@@ -180,12 +189,15 @@ void TranscodeSession::runLoop() {
             break;  // the first output is full
         }
         InputFile& file = m_inputs[fileIndex];
-        const int result = lib::avformat.av_read_frame(file.context.get(), packet.get());
+        const int result = readPacket(file, packet.get());
         if (result == AVERROR(EAGAIN)) {
             file.noPacket = true;
             continue;
         }
         if (result < 0) {
+            if (!inputEnded(file, fileIndex, result)) {
+                continue;
+            }
             file.endReached = true;
             if (m_joinMode) {
                 if (!switchJoinedFile(fileIndex)) {
@@ -201,8 +213,15 @@ void TranscodeSession::runLoop() {
         for (InputFile& each : m_inputs) {
             each.noPacket = false;
         }
+        if (const int skipped = file.readErrors.onPacket(); skipped > 0) {
+            m_skippedPackets += skipped;
+            if (m_run.verbosity >= 0) {
+                log(4, FormatText("Input file #%d: damaged data skipped", fileIndex));
+            }
+        }
         const bool reported = handlePacket(file, fileIndex, packet.get());
         lib::avcodec.av_packet_unref(packet.get());
+        checkRunaway();
         if (!reported) {
             continue;
         }
@@ -252,25 +271,7 @@ bool TranscodeSession::handlePacket(InputFile& file, int fileIndex, AVPacket* pa
             packet->pts = static_cast<int64_t>(packet->pts * scale);
         }
     }
-    if ((file.context->iformat->flags & AVFMT_TS_DISCONT) && packet->dts != AV_NOPTS_VALUE &&
-        ist.nextPtsUs != AV_NOPTS_VALUE && !m_run.copyTimestamps) {
-        const int64_t dtsUs = lib::avutil.av_rescale_q(packet->dts, timeBase, AV_TIME_BASE_Q);
-        const int64_t delta = dtsUs - ist.nextPtsUs;
-        if (std::llabs(delta) > static_cast<int64_t>(m_run.dtsDeltaThresholdSeconds * 1e6) ||
-            dtsUs + 1 < ist.ptsUs) {
-            file.tsOffsetUs -= delta;
-            if (m_run.verbosity >= 3) {
-                log(6, FormatText("timestamp discontinuity %lld, new offset= %lld",
-                                  static_cast<long long>(delta),
-                                  static_cast<long long>(file.tsOffsetUs)));
-            }
-            const int64_t shift = lib::avutil.av_rescale_q(delta, AV_TIME_BASE_Q, timeBase);
-            packet->dts -= shift;
-            if (packet->pts != AV_NOPTS_VALUE) {
-                packet->pts -= shift;
-            }
-        }
-    }
+    guardTimeline(file, ist, istIndex, packet);
     if (m_run.recordingTimeUs != std::numeric_limits<int64_t>::max() &&
         packet->pts != AV_NOPTS_VALUE &&
         lib::avutil.av_compare_ts(packet->pts, timeBase, m_run.recordingTimeUs + m_run.startTimeUs,
@@ -281,6 +282,7 @@ bool TranscodeSession::handlePacket(InputFile& file, int fileIndex, AVPacket* pa
     noteReadTime(ist, packet);
     noteSourcePacket(ist, packet);
     if (!outputPacket(ist, istIndex, packet)) {
+        ++m_skippedPackets;  // the decoder refused it: damaged data, passed over
         const std::string text =
             FormatText("Error while decoding stream #%d.%d (%s)", fileIndex, packet->stream_index,
                        lib::avutil.av_get_media_type_string(ist.stream->codecpar->codec_type));
@@ -553,6 +555,10 @@ void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
 void TranscodeSession::muxPacket(OutputStream& ost, AVPacket* packet) {
     int64_t end = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     if (end != AV_NOPTS_VALUE) {
+        const double startSec = end * av_q2d(ost.stream->time_base);
+        if (ost.packetsWritten == 0 || startSec < ost.firstTimeSec) {
+            ost.firstTimeSec = startSec;
+        }
         end += std::max<int64_t>(packet->duration, 0);
         ost.outputTimeSec = std::max(ost.outputTimeSec, end * av_q2d(ost.stream->time_base));
     }
@@ -909,6 +915,7 @@ void TranscodeSession::close() {
     m_outputOwners.clear();
     m_outputs.clear();
     m_pendingStreams.clear();
+    m_droppedStreams.clear();
     {
         std::lock_guard lock(CodecLock());
         m_outputStreams.clear();

@@ -17,10 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/DamageReport.h"
 #include "engine/EngineSettings.h"
 #include "engine/GenericOptions.h"
+#include "engine/InputReadErrors.h"
 #include "engine/OutputPartFile.h"
 #include "engine/OutputSizeLimit.h"
+#include "engine/TimestampGuard.h"
 #include "engine/WrittenOutput.h"
 #include "medialib/FrameHook.h"
 #include "medialib/LibraryHandles.h"
@@ -91,10 +94,15 @@ struct InputFile {
     int64_t tsOffsetUs = 0;
     std::array<double, kMaxStreams> tsScale{};
     std::vector<const AVCodec*> forcedDecoders;  // per stream; null = by codec id
+    // Per stream: why its decoder cannot be opened; empty when it can (or is not needed).
+    std::vector<std::string> decoderFailures;
     int firstStream = 0;  // index of its first entry in the input-stream table
     int streamCount = 0;
     bool endReached = false;
     bool noPacket = false;
+    InputReadErrors readErrors;
+    // Packets read ahead before the run (to learn a pixel format); the run reads them first.
+    std::deque<PacketPtr> readAhead;
 };
 
 struct InputStream {
@@ -118,6 +126,8 @@ struct InputStream {
     int64_t packetsInRange = 0;          // packets read at or after the output's start
     int64_t readEndUs = AV_NOPTS_VALUE;  // end of the latest packet read, offsets applied
     bool multipleFramesWarned = false;
+    bool undecodable = false;  // its decoder could not be opened when the input was
+    StreamTimeline timeline;   // corrections of its time stamps
     FramePtr frame;
 };
 
@@ -136,7 +146,9 @@ struct OutputStream {
     bool fed = false;
     int64_t frameCount = 0;
     int64_t syncOpts = 0;        // next output time in encoder time-base units (samples for audio)
+    int64_t gapRemoved = 0;      // input time left out of the output, same units
     float quality = 0.0f;        // last coded quality (lambda units)
+    double firstTimeSec = 0.0;   // start of the earliest packet written, seconds
     double outputTimeSec = 0.0;  // end of the last packet written, seconds
     int64_t packetsWritten = 0;
     int64_t expectedEndUs = -1;  // where it should end on the output's time line; -1 unknown
@@ -226,6 +238,9 @@ public:
     std::string lastError() const { return m_lastError; }
     void setLastError(const std::string& text) { m_lastError = text; }
     AVFormatContext* lastOutputContext() const;
+    // What the run went past in damaged input: streams left out when the outputs were created,
+    // packets skipped since the run began.
+    DamageReport damage() const;
 
     // Statistics of the run.
     int64_t videoBytes = 0;
@@ -255,6 +270,20 @@ private:
                         EngineSettings& settings);
     void addSubtitleStream(AVFormatContext* context, std::vector<OutputStream>& streams,
                            EngineSettings& settings);
+
+    // StreamDropping.cpp
+    // Leaves video or audio out of a new output when no input stream of that type can be
+    // decoded and something else is left to convert; notes each stream left out.
+    void leaveOutUndecodableTypes(bool& useVideo, bool& useAudio, bool useSubtitle,
+                                  const EngineSettings& settings, bool firstOnly);
+
+    // PixelFormatDiscovery.cpp
+    // Decodes the first frames of encoded video streams whose pixel format or size stream
+    // analysis left unknown (a file read without its index), keeping the packets read.
+    void discoverVideoFormats();
+    bool discoverVideoFormat(InputStream& ist);
+    // The next packet of the input: a packet read ahead, else one from the demuxer.
+    int readPacket(InputFile& file, AVPacket* packet);
 
     // StreamMapping.cpp
     void prepareStreams(EngineSettings& settings);
@@ -302,6 +331,19 @@ private:
     bool holdForSizeLimit(OutputStream& ost, const AVPacket* packet);
     // Writes the held packets that are due (all of them with all) while they fit.
     void releaseHeldPackets(bool all);
+
+    // InputGuards.cpp
+    // A failed read of the input: true when the input has ended, false to read it again.
+    bool inputEnded(InputFile& file, int fileIndex, int result);
+    // Removes time-stamp gaps that no content explains from the packet (TimestampGuard.h).
+    void guardTimeline(InputFile& file, InputStream& ist, int istIndex, AVPacket* packet);
+    TimelineContext timelineContext(const InputFile& file, int istIndex) const;
+    void logTimelineStep(const InputFile& file, const InputStream& ist, const TimelineStep& step,
+                         int64_t timeUs);
+    // Fails the run when the output has run far past the input's duration.
+    void checkRunaway() const;
+    // Expected output ends no longer count the gaps removed from within an input's span.
+    void discountRemovedGaps();
 
     // TranscodeLoop.cpp
     void runLoop();
@@ -374,6 +416,8 @@ private:
     std::vector<InputStream> m_inputStreams;
     std::vector<OutputStream> m_outputStreams;
     RunOptions m_run;
+    std::vector<std::string> m_droppedStreams;  // by output creation, for the damage report
+    int64_t m_skippedPackets = 0;               // in the current run
     bool m_joinMode = false;
     std::string m_lastError;
     int64_t m_startClockUs = 0;
@@ -418,5 +462,9 @@ private:
 
 // Texts shared by the engine files.
 std::string LibraryErrorText(int code);
+
+// Why the stream's decoder (forced, else the one for its codec) cannot be opened; empty when
+// it can, or when the stream is neither audio nor video.
+std::string DecoderOpenFailure(const AVStream* stream, const AVCodec* forced);
 
 }  // namespace velmora

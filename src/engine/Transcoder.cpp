@@ -272,12 +272,21 @@ bool TCustomTranscoder::Start(bool threadMode, ThreadPriority priority) {
 
 void TCustomTranscoder::runTask() {
     m_finished.store(false);
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_damage = DamageReport{};
+    }
     try {
         m_session->transcode(*m_settings);
         m_finished.store(!m_stopRequested.load());
     } catch (const std::exception& error) {
         // Library and memory failures end the task like the engine's own errors.
         recordException(error.what());
+    }
+    {
+        // Taken before the task is closed, which forgets it.
+        std::lock_guard lock(m_stateMutex);
+        m_damage = m_session->damage();
     }
     try {
         m_session->closeCodecs();
@@ -423,6 +432,7 @@ void TCustomTranscoder::Reset() {
     m_exception.store(false);
     std::lock_guard lock(m_stateMutex);
     m_exceptionMessage.clear();
+    m_damage = DamageReport{};
     m_session->setLastError("");
 }
 

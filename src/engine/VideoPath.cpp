@@ -1,5 +1,6 @@
 // The video road: crop and scale (or the filter graph), frame-rate synchronisation by dropping
 // and duplicating, encoding.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/TranscodeSession.h"
@@ -437,11 +438,27 @@ double TranscodeSession::pictureFrames(const OutputStream& ost) const {
 
 void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, int64_t ptsUs) {
     AVCodecContext* enc = ost.encoderContext.get();
+    const double frameSeconds = av_q2d(enc->time_base);
     const double syncInputPts =
-        static_cast<double>(ptsUs - m_run.startTimeUs) / AV_TIME_BASE / av_q2d(enc->time_base);
-    int64_t frames = VideoSyncStep(m_run.videoSyncMethod, ost.variableFrameRate, syncInputPts,
-                                   pictureFrames(ost), ost.syncOpts)
-                         .frames;
+        static_cast<double>(ptsUs - m_run.startTimeUs) / AV_TIME_BASE / frameSeconds -
+        static_cast<double>(ost.gapRemoved);
+    // A gap between pictures is filled with copies of the last one for at most the time stamp
+    // threshold; a longer one (a broken time line) is removed rather than filled. The time
+    // before the first picture (an "itsoffset", a late start) is the user's and is filled.
+    const int64_t maxDuplicates =
+        ost.frameCount == 0
+            ? -1
+            : static_cast<int64_t>(std::max(0.0, m_run.dtsDeltaThresholdSeconds / frameSeconds));
+    const VideoSyncResult sync =
+        VideoSyncStep(m_run.videoSyncMethod, ost.variableFrameRate, syncInputPts,
+                      pictureFrames(ost), ost.syncOpts, maxDuplicates);
+    int64_t frames = sync.frames;
+    if (sync.framesRemoved > 0) {
+        ost.gapRemoved += sync.framesRemoved;
+        log(4, FormatText("Output stream #%d.%d: a gap of %.3f s in the pictures is not filled",
+                          ost.fileIndex, ost.index,
+                          static_cast<double>(sync.framesRemoved) * frameSeconds));
+    }
     if (m_run.videoSyncMethod != 0) {
         if (frames == 0) {
             ++framesDropped;

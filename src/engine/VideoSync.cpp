@@ -1,11 +1,12 @@
 #include "engine/VideoSync.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
 
 VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
-                              double pictureFrames, int64_t& position) {
+                              double pictureFrames, int64_t& position, int64_t maxDuplicates) {
     VideoSyncResult result;
     if (!std::isfinite(inputPts)) {
         return result;  // a picture without a usable time goes out once, where it stands
@@ -30,7 +31,12 @@ VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPt
     if (toLastSlot < -1.1) {
         result.frames = 0;
     } else if (toLastSlot > 1.1) {
-        result.frames = std::llrint(toLastSlot);
+        // Never more than +-2^62 frames: keeps the conversion defined for absurd times.
+        result.frames = std::llrint(std::min(toLastSlot, 4.6e18));
+        if (maxDuplicates >= 0 && result.frames - 1 > maxDuplicates) {
+            result.framesRemoved = result.frames - 1 - maxDuplicates;
+            result.frames = maxDuplicates + 1;
+        }
     }
     return result;
 }

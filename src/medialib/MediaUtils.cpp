@@ -246,6 +246,13 @@ std::string ErrorText(const std::string& fileName, int code) {
             return fileName + ": " + row.text;
         }
     }
+    // Codes without a row of their own get the library's description ("Device or resource
+    // busy"); the bare number only when the library has none either.
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    if (code < 0 && lib::avutil.av_strerror != nullptr &&
+        lib::avutil.av_strerror(code, text, sizeof text) == 0 && text[0] != '\0') {
+        return fileName + ": " + text;
+    }
     return fileName + ": " + FormatText("Error number %d occurred", code);
 }
 

@@ -19,8 +19,8 @@ namespace velmora {
 // avutil is not bound. The text should end with a line feed.
 void LibraryLog(int libraryLevel, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// fileName + ": " + the text of a library error code ("Error number %d occurred" for codes
-// without a text of their own).
+// fileName + ": " + the text of a library error code: the table's text, else the library's own
+// description ("Error number %d occurred" when neither has one, or avutil is not loaded).
 std::string ErrorText(const std::string& fileName, int code);
 
 // "%.2d:%.2d:%.2d.%.3d" (hours not limited to two digits); "N/A" for AV_NOPTS_VALUE.

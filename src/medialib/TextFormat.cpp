@@ -45,4 +45,12 @@ std::string LowerCase(std::string_view text) {
     return lower;
 }
 
+std::string WithFileName(const std::string& fileName, const std::string& text) {
+    if (text.size() > fileName.size() && text.compare(0, fileName.size(), fileName) == 0 &&
+        text[fileName.size()] == ':') {
+        return text;
+    }
+    return fileName + ": " + text;
+}
+
 }  // namespace velmora

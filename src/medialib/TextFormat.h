@@ -21,4 +21,8 @@ inline std::string Trimmed(std::string_view text) {
 // ASCII lower case.
 std::string LowerCase(std::string_view text);
 
+// "fileName: text", unless the text already begins with that name (error texts of the media
+// layer usually do), so that no message names the file twice.
+std::string WithFileName(const std::string& fileName, const std::string& text);
+
 }  // namespace velmora

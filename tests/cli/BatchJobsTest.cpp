@@ -10,6 +10,7 @@
 #include "OutputFacts.h"
 #include "SilentReporter.h"
 #include "cli/BatchJobs.h"
+#include "cli/ChoiceParsing.h"
 #include "cli/InterruptWatch.h"
 #include "medialib/MainThreadQueue.h"
 #include "samples/SampleMedia.h"

@@ -79,6 +79,20 @@ TEST(CommandLine, UsageHelpAndRefusals) {
     }
 }
 
+TEST(CommandLine, ErrorsNameTheFileOnce) {
+    velmora::test::TempDir dir;
+    std::ofstream(dir.file("broken.mkv")) << "not a media file";
+    for (const char* name : {"missing.mkv", "broken.mkv"}) {
+        const Result result = runCli("probe " + dir.file(name));
+        EXPECT_EQ(result.exitCode, 1) << result.output;
+        const std::string path = dir.file(name);
+        const std::size_t first = result.output.find(path);
+        ASSERT_NE(first, std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find(path, first + 1), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("Error number"), std::string::npos) << result.output;
+    }
+}
+
 TEST(CommandLine, ProfilesListsTheWholeCatalogue) {
     const Result text = runCli("profiles");
     ASSERT_EQ(text.exitCode, 0);

@@ -1,5 +1,5 @@
 // The convert command's choices: --set and --cut parsing, list-entry matching, the resolution
-// into PendingJobOptions, the settings file and the exit codes.
+// into PendingJobOptions and the exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "cli/BatchJobs.h"
-#include "cli/JobChoices.h"
-#include "cli/SettingsFile.h"
+#include "cli/ChoiceParsing.h"
+#include "profiles/JobChoices.h"
 #include "support/TempDir.h"
 
 namespace velmora::cli {
@@ -196,63 +196,6 @@ TEST(JobChoices, AudioProfileResolvesWithoutVideo) {
     EXPECT_EQ(job.pending->OutputFile, "/out/a.mp3");
 }
 
-struct IniRow {
-    const char* text;
-    std::optional<std::string> value;
-};
-
-TEST(SettingsFile, ReadsTheOutputFolderKey) {
-    const IniRow rows[] = {
-        {"[OutPath]\nOutPath=/data/out\n", "/data/out"},
-        {"\xEF\xBB\xBF[outpath]\r\n  outpath = /data/out  \r\n", "/data/out"},
-        {"[skin]\nOutPath=/wrong\n[OutPath]\nOutPath=/right\n", "/right"},
-        {"[OutPath]\nOutPath=\n", std::nullopt},
-        {"[OutPath]\nOutPath=Error\n", std::nullopt},
-        {"[OutPath]\n; OutPath=/commented\n", std::nullopt},
-        {"OutPath=/no/section\n", std::nullopt},
-        {"", std::nullopt},
-        {"[OutPath]\nOutPath=/a=b\n", "/a=b"},
-    };
-    for (const IniRow& row : rows) {
-        EXPECT_EQ(readIniValue(row.text, "OutPath", "OutPath"), row.value) << row.text;
-    }
-}
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-TEST(SettingsFile, OutputFolderComesFromTheConfiguredFileElseHome) {
-    velmora::test::TempDir dir;
-    ScopedEnv config("VELMORA_CONFIG_DIR", dir.path().string());
-    ScopedEnv home("HOME", "/home/someone");
-    EXPECT_EQ(settingsFilePath(), dir.file("system.ini"));
-    EXPECT_EQ(defaultOutputFolder(), "/home/someone/Video_Directory");
-
-    std::ofstream(dir.file("system.ini")) << "[OutPath]\nOutPath=Error\n";
-    EXPECT_EQ(defaultOutputFolder(), "/home/someone/Video_Directory");
-    std::ofstream(dir.file("system.ini")) << "[OutPath]\nOutPath=/srv/videos\n";
-    EXPECT_EQ(defaultOutputFolder(), "/srv/videos");
-}
-
 TEST(BatchRules, ExitCodes) {
     const auto outcome = [](JobStatus status) {
         JobOutcome o;
@@ -282,8 +225,7 @@ TEST(BatchRules, OutputFolderIsCreatedOrRefusedClearly) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
     std::ofstream(dir.file("plain")) << "x";
     EXPECT_NE(prepareOutputFolder(dir.file("plain")).find("is not a folder"), std::string::npos);
-    EXPECT_NE(prepareOutputFolder(dir.file("plain/sub")).find("cannot create the output folder"),
-              std::string::npos);
+    EXPECT_NE(prepareOutputFolder(dir.file("plain/sub")).find("cannot create"), std::string::npos);
 }
 
 }  // namespace

@@ -54,6 +54,23 @@ TEST(AudioPathSyncTest, ThresholdMovesTheBoundary) {
     EXPECT_EQ(DecideAudioSync(2, 60, false, 48000, 0.0).action, AudioSyncAction::InsertSilence);
 }
 
+TEST(AudioPathSyncTest, CorrectionIsBoundedAndTheRestIsLeftOut) {
+    // Ten seconds at 48000 Hz at most: a jump of an hour is not filled with an hour of silence.
+    const int64_t bound = 480000;
+    AudioSyncStep step = DecideAudioSync(1, 3600.0 * 48000, false, 48000, 0.1, bound);
+    EXPECT_EQ(step.action, AudioSyncAction::InsertSilence);
+    EXPECT_EQ(step.samples, bound);
+    EXPECT_EQ(step.samplesRemoved, 3600 * 48000 - bound);
+    step = DecideAudioSync(1, -1e6, false, 48000, 0.1, bound);
+    EXPECT_EQ(step.action, AudioSyncAction::Drop);
+    EXPECT_EQ(step.samples, bound);
+    EXPECT_EQ(step.samplesRemoved, -(1000000 - bound));
+    // Within the bound nothing is left out.
+    step = DecideAudioSync(1, 24000, false, 48000, 0.1, bound);
+    EXPECT_EQ(step.samples, 24000);
+    EXPECT_EQ(step.samplesRemoved, 0);
+}
+
 TEST(AudioPathSyncTest, BufferSizes) {
     const AudioFormatFacts s16Stereo44{2, 2, 44100};
     const AudioFormatFacts fltStereo48{4, 2, 48000};

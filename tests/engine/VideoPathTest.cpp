@@ -70,6 +70,24 @@ TEST(VideoSyncTest, DecidesDropDuplicateAndPositionForEveryMethod) {
     EXPECT_EQ(position, 4);
 }
 
+TEST(VideoSyncTest, DuplicatesAreBoundedAndTheRestOfTheGapIsRemoved) {
+    // 250 copies at most (ten seconds at 25 fps); an hour's gap is not filled.
+    int64_t position = 10;
+    VideoSyncResult result = VideoSyncStep(1, false, 10.0 + 90000.0, 1.0, position, 250);
+    EXPECT_EQ(result.frames, 251);
+    EXPECT_EQ(result.framesRemoved, 90000 - 1 - 250);
+    EXPECT_EQ(position, 10);
+    // Within the bound the gap is filled as before.
+    result = VideoSyncStep(1, false, 110.0, 1.0, position, 250);
+    EXPECT_EQ(result.frames, 100);
+    EXPECT_EQ(result.framesRemoved, 0);
+    // Variable-rate outputs never fill: the position moves, nothing is removed.
+    result = VideoSyncStep(2, false, 90000.0, 1.0, position, 250);
+    EXPECT_EQ(result.frames, 1);
+    EXPECT_EQ(result.framesRemoved, 0);
+    EXPECT_EQ(position, 90000);
+}
+
 TEST(VideoStatisticsTest, ParsesQualityDataAndFormatsTheLine) {
     // quality 236 (q 2), picture type P, two error sums.
     std::vector<uint8_t> side = {236, 0, 0, 0, AV_PICTURE_TYPE_P, 2, 0, 0};

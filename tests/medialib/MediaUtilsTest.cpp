@@ -13,12 +13,16 @@ namespace velmora {
 namespace {
 
 TEST(ErrorTextTest, NamesTheFileAndTheErrorOfEachCode) {
+    test::requireMediaLibraries();
     const struct {
         int code;
         const char* text;
     } rows[] = {
         {AVERROR(ENOENT), "No such file or directory"},
-        {-7, "Error number -7 occurred"},
+        // Codes outside the table: the library's own description, the number only without one.
+        {-7, "Argument list too long"},
+        {AVERROR(EBUSY), "Device or resource busy"},
+        {-123456789, "Error number -123456789 occurred"},
         {AVERROR_PATCHWELCOME, "Not yet implemented in FFmpeg"},
         {AVERROR_PROTOCOL_NOT_FOUND, "Unsupported network protocol"},
         {AVERROR_DEMUXER_NOT_FOUND, "Unknown format"},

@@ -25,6 +25,7 @@
     X(av_read_pause) \
     X(av_read_play) \
     X(av_seek_frame) \
+    X(av_write_frame) \
     X(av_write_trailer) \
     X(avformat_alloc_context) \
     X(avformat_alloc_output_context2) \

@@ -1,11 +1,11 @@
-// What `velmora-cli convert` lets the user choose for its jobs, and how those choices go through
-// the same option settings a window add uses: the profile's ten lists with their preselections, the
-// --set changes, the picture effects and the cut range, confirmed into PendingJobOptions.
+// Choices for a job made without the option settings window (velmora-cli convert, the window's
+// `velmora --profile CODE FILE...`), and how they go through the same option settings a window
+// add uses: the profile's ten lists with their preselections, the changed entries, the picture
+// effects and the cut range, confirmed into PendingJobOptions.
 //
 // Plain data and rules: no media libraries, so everything here is tested without files.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,33 +16,25 @@
 #include "profiles/OptionSettings.h"
 #include "profiles/PendingJobOptions.h"
 
-namespace velmora::cli {
+namespace velmora {
 
-// The names --set uses for the ten lists, indexed by OptionKind.
+// The names the ten lists go by outside the window ("video-encoder", ...), indexed by OptionKind.
 std::string_view optionListName(OptionKind kind);
 std::optional<OptionKind> optionKindNamed(std::string_view name);
 
-// One --set LIST=ENTRY.
+// One changed list: the entry to pick instead of the preselected one.
 struct OptionSetting {
     OptionKind kind = OptionKind::VideoEncoder;
     std::string entry;
 };
 
-// "video-bitrate=1000" and the like; nothing (with the reason in *error) for an unknown list or a
-// text without "=".
-std::optional<OptionSetting> parseOptionSetting(std::string_view text, std::string* error);
-
-// A --cut range HH:MM:SS-HH:MM:SS as the cut edits of the option settings hold it.
+// A cut range as the cut edits of the option settings hold it.
 struct CutRange {
     CutTimeText start;
     CutTimeText stop;
 };
 
-// Each time is HH:MM:SS, MM:SS or SS (digits only; minutes and seconds below 60 unless they are
-// the first field). Nothing, with the reason in *error, for anything else.
-std::optional<CutRange> parseCutRange(std::string_view text, std::string* error);
-
-// Everything a convert run applies to each of its files.
+// Everything applied to each file of a batch.
 struct JobChoices {
     int profileCode = kInitialProfileCode;
     std::vector<OptionSetting> settings;
@@ -53,7 +45,7 @@ struct JobChoices {
     std::string extOptions;  // appended to the output record's option text
 };
 
-// Finds the entry a --set names in a shown list: the exact text, or else the one entry whose
+// Finds the entry a setting names in a shown list: the exact text, or else the one entry whose
 // leading word (the text before the first blank or "(") is the given text, so "1000" picks
 // "1000 kbps(很高质量)" and "320*240" picks "320*240 (PSP所有固件版本适用)". -1 when none or
 // several match.
@@ -74,4 +66,4 @@ struct ResolvedJob {
 ResolvedJob resolveJob(const JobChoices& choices, const std::string& sourceFile,
                        std::string_view outputFolder, std::int64_t sourceDurationUs);
 
-}  // namespace velmora::cli
+}  // namespace velmora

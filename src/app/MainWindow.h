@@ -1,0 +1,186 @@
+// The main window: toolbar, preview group, job list group, settings group and status bar around
+// one converter component, the job list and its queue. It applies the saved look, keeps the
+// output folder in system.ini, runs the after-all action, and detaches every notification before
+// it stops the converter on closing.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/DesktopSeams.h"
+#include "app/JobQueue.h"
+#include "app/MainThreadBridge.h"
+#include "component/MediaConverter.h"
+#include "component/TaskEngine.h"
+#include "profiles/JobCreation.h"
+#include "profiles/PendingJobOptions.h"
+#include "profiles/SettingsFile.h"
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace velmora::app {
+
+class JobListModel;
+class JobListView;
+class LogPane;
+class PreviewGroup;
+class SettingsGroup;
+
+// What the window is built with; the tests give their own seams, engines and files.
+struct WindowSetup {
+    DesktopSeams seams;
+    TaskEngineFactory engineFactory;  // empty: the real engine
+    std::string settingsPath;         // system.ini
+    std::string defaultOutputFolder;  // used when system.ini names none
+    QString skinsFolder;              // the theme files of the looks
+    QString helpFolder;               // help/index.html
+};
+
+// The defaults for the running program: the desktop's seams (no power-off), the real engine,
+// the settings file's usual place, $HOME/Video_Directory and the data folders.
+WindowSetup defaultWindowSetup();
+
+// Commands of the toolbar and the keyboard.
+enum class WindowAction {
+    Add,
+    AddOneFile,
+    AddSeveralFiles,
+    Remove,
+    Clear,
+    Convert,
+    Pause,
+    Stop,
+    Skin,
+    Help,
+};
+inline constexpr std::size_t kWindowActionCount = 10;
+
+// The buttons under the job list.
+enum class ListButton { MoveUp, MoveDown, Remove, Clear, Information };
+inline constexpr std::size_t kListButtonCount = 5;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The window's client area.
+    static constexpr int kWidth = 851;
+    static constexpr int kHeight = 588;
+
+    explicit MainWindow(WindowSetup setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // --- job creation ---
+
+    // Files named on the command line with a profile: each is added with the profile's
+    // preselected choices, exactly as velmora-cli convert -p does. Failures are reported as the
+    // add commands report them.
+    void addPresetFiles(int profileCode, const QStringList& files);
+    // Adds a job whose records are ready (the dialogs' flows end here): registers it with the
+    // converter, appends its row, stores it and selects it. False, reported, when refused.
+    bool addJobFromRecords(JobRecords records);
+    // Loads the media libraries when they are not yet loaded; false, reported, when they cannot.
+    bool ensureLibraries();
+
+    // --- what the tests and the status bar look at ---
+
+    QAction* action(WindowAction which) const { return m_actions[static_cast<std::size_t>(which)]; }
+    QPushButton* listButton(ListButton which) const {
+        return m_listButtons[static_cast<std::size_t>(which)];
+    }
+    QToolButton* toolButton(WindowAction which) const;
+    QMenu* skinMenu() const { return m_skinMenu; }
+    JobListModel& jobList() const { return *m_jobs; }
+    JobListView& jobListView() const { return *m_listView; }
+    JobQueue& queue() const { return *m_queue; }
+    SettingsGroup& settingsGroup() const { return *m_settingsGroup; }
+    PreviewGroup& previewGroup() const { return *m_previewGroup; }
+    LogPane& logPane() const { return *m_logPane; }
+    TMediaConverter& converter() const { return *m_converter; }
+    const PendingJobOptions& pendingJobOptions() const { return m_pending; }
+    const QString& previewFile() const { return m_previewFile; }
+    const std::string& snapshotPicture() const { return m_snapshotPicture; }
+    const SettingsFile& settingsFile() const { return m_settings; }
+
+    // Gives the window a look and saves it, as a skin menu item does.
+    void chooseLook(const std::string& value);
+
+signals:
+    // The add commands' files, chosen in their open dialogs, dropped on the list or named on the
+    // command line without a profile. Job creation's dialogs take them from here.
+    void addOneFileRequested(const QString& file);
+    void addSeveralFilesRequested(const QStringList& files);
+    // The preview pane and the media information dialog hang here.
+    void previewRequested(const QString& file);
+    void previewStopRequested();
+    void mediaInformationRequested(const QString& file);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildActions();
+    void buildToolBar();
+    void buildSkinMenu();
+    QWidget* buildListGroup();
+    void buildLayout();
+    void connectSignals();
+    void startUp();
+
+    void applySavedLook();
+    void queueStateChanged(QueueState state);
+    void updateControls();
+    void selectRow(int row);
+    void rowSelected(int row);
+    void addOneFile();
+    void addSeveralFiles();
+    void filesDropped(const QStringList& paths);
+    void removeSelected();
+    void clearList();
+    void moveSelected(bool up);
+    void showInformation();
+    void showHelp();
+    void browseOutputFolder();
+    void openOutputFolder();
+    void runEnded(const RunSummary& summary);
+    void runAfterAllAction(const RunSummary& summary);
+    void reportRefusal(const QString& source, const JobCreation& creation);
+    // Appends a registered job; false (the task removed again) when no slot is free.
+    bool appendRegisteredJob(const JobCreation& creation);
+    RunSettings runSettings() const;
+    // Detaches the notifications and stops the converter; safe to call twice.
+    void shutDown();
+
+    WindowSetup m_setup;
+    MainThreadBridge m_bridge;
+    std::unique_ptr<TMediaConverter> m_converter;
+    SettingsFile m_settings;
+    PendingJobOptions m_pending;
+    QString m_openFileFilter;
+    QString m_previewFile;
+    std::string m_snapshotPicture;
+    bool m_shutDown = false;
+    // Remove is offered after an add, a selection or the end of a run, and withdrawn by a
+    // removal, Clear and Start.
+    bool m_removeOffered = false;
+    QueueState m_lastState = QueueState::Idle;
+
+    JobListModel* m_jobs = nullptr;
+    JobListView* m_listView = nullptr;
+    JobQueue* m_queue = nullptr;
+    PreviewGroup* m_previewGroup = nullptr;
+    SettingsGroup* m_settingsGroup = nullptr;
+    LogPane* m_logPane = nullptr;
+    QMenu* m_addMenu = nullptr;
+    QMenu* m_skinMenu = nullptr;
+    std::array<QAction*, kWindowActionCount> m_actions{};
+    std::array<QPushButton*, kListButtonCount> m_listButtons{};
+};
+
+}  // namespace velmora::app

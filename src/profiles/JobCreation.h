@@ -1,0 +1,60 @@
+// Job creation with the converter: the source opened with the converter's probe, the choices
+// resolved, the output named, and the records registered with the converter (AddTask,
+// SetOutputFile) to prove the job can be set up. velmora-cli convert and the window's
+// `velmora --profile CODE FILE...` make their jobs with createJob; the window's dialog flows use
+// openSource and registerJob around their own choices.
+//
+// Threads: main thread, like every converter operation.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "component/MediaConverter.h"
+#include "profiles/JobChoices.h"
+#include "profiles/JobRecords.h"
+#include "profiles/OutputNaming.h"
+
+namespace velmora {
+
+// The step at which a job was refused; Added when it was not.
+enum class JobStep {
+    Added,
+    OpenSource,
+    Options,
+    OutputName,            // every numbered name is taken
+    OutputIsSource,        // the output would overwrite the job's own source or a listed one
+    SourceIsListedOutput,  // another listed job writes this job's source
+    AddTask,
+    SetOutputFile,
+};
+
+struct JobCreation {
+    JobStep failedAt = JobStep::Added;
+    // Why, by step: the probe's text (OpenSource), the option settings' text (Options), the name
+    // the naming failed on (OutputName, OutputIsSource, SourceIsListedOutput), the converter's
+    // LastErrMsg (AddTask, SetOutputFile).
+    std::string message;
+    // Filled from the OutputName step on; records.output.FileName is the output name.
+    JobRecords records;
+    int taskIndex = -1;  // the converter's task, when added
+
+    bool added() const { return failedAt == JobStep::Added; }
+};
+
+// Opens the source with the converter's probe, as every add does first, and closes it again.
+// The source's duration (-1 when unknown), or nothing with the probe's text in *error.
+std::optional<std::int64_t> openSource(TMediaConverter& converter, const std::string& sourceFile,
+                                       std::string* error);
+
+// AddTask and SetOutputFile for a job's records; a task whose output is refused is removed again.
+JobCreation registerJob(TMediaConverter& converter, JobRecords records);
+
+// The whole add of one source with fixed choices, named with the other jobs of the list in view
+// (their outputs are taken, their sources must not be overwritten; the source is added to them).
+JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
+                      const JobChoices& choices, const std::string& outputFolder,
+                      ExistingFileRule rule, const JobListNames& list);
+
+}  // namespace velmora
