@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Builds the window and takes its screenshots under Xvfb: the empty window, three jobs listed,
-# converting with progress, paused, done, and the main window in each of the 17 looks.
+# converting with progress, paused, done, the preview of a clip (first picture, played, seeked;
+# drawn through SDL into the panel's X11 window), a snapshot in each of the four formats, the
+# media information dialog, the main window in each of the 17 looks, and the format chooser on
+# each tab with the option settings in video, audio and disc mode, in the built-in look and three
+# others.
 #   scripts/screenshots.sh [OUTPUT_FOLDER]     (default build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."

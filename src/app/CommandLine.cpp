@@ -34,9 +34,13 @@ CommandLineParse parseCommandLine(const QStringList& arguments, const QString& w
         QStringLiteral("Add the files with this profile's preselected choices, without the "
                        "format chooser (`velmora-cli profiles` lists the codes)."),
         QStringLiteral("CODE"));
+    QCommandLineOption dataFolders(QStringLiteral("data-folders"),
+                                   QStringLiteral("Print where the data folders were found."));
+    dataFolders.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(profile);
+    parser.addOption(dataFolders);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to add."),
                                  QStringLiteral("[FILE...]"));
 
@@ -51,6 +55,7 @@ CommandLineParse parseCommandLine(const QStringList& arguments, const QString& w
     }
 
     CommandLine commandLine;
+    commandLine.reportDataFolders = parser.isSet(dataFolders);
     if (parser.isSet(profile)) {
         bool isNumber = false;
         const int code = parser.value(profile).toInt(&isNumber);

@@ -12,6 +12,9 @@ namespace velmora::app {
 struct CommandLine {
     std::optional<int> profileCode;
     QStringList files;  // absolute paths, in the order given
+    // --data-folders (not in the help): print where the skins, help and sounds were found, and
+    // exit. The installation test asks an installed program this.
+    bool reportDataFolders = false;
 };
 
 struct CommandLineParse {

@@ -17,11 +17,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/AddJobFlows.h"
 #include "app/JobListModel.h"
 #include "app/JobListView.h"
 #include "app/LogPane.h"
+#include "app/MediaInfoDialog.h"
 #include "app/OpenFileFilter.h"
 #include "app/PreviewGroup.h"
+#include "app/PreviewPane.h"
 #include "app/SettingsGroup.h"
 #include "medialib/MediaLibLoader.h"
 #include "medialib/MediaLogger.h"
@@ -101,6 +104,10 @@ WindowSetup defaultWindowSetup() {
     setup.defaultOutputFolder = defaultOutputFolderPath();
     setup.skinsFolder = ui::dataFolder(QStringLiteral("skins"));
     setup.helpFolder = ui::dataFolder(QStringLiteral("help"));
+    setup.update = defaultUpdateSetup();
+    setup.makerLinks = defaultMakerLinks();
+    setup.defaultSnapshotFolder = defaultSnapshotFolderPath();
+    setup.soundsFolder = ui::dataFolder(QStringLiteral("sounds"));
     return setup;
 }
 
@@ -117,8 +124,14 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
     buildActions();
     buildToolBar();
     buildLayout();
+    buildPreviewAndInformation();
     connectSignals();
     startUp();
+    m_addFlows = new AddJobFlows(*this);
+    connect(this, &MainWindow::addOneFileRequested, m_addFlows, &AddJobFlows::addOneFile);
+    connect(this, &MainWindow::addSeveralFilesRequested, m_addFlows, &AddJobFlows::addSeveralFiles);
+    connect(this, &MainWindow::addDroppedFilesRequested, m_addFlows,
+            [this](const QStringList& paths) { m_addFlows->addDroppedFiles(paths); });
     m_queue->attach();
     QPointer<LogPane> log(m_logPane);
     Logger().SetOnLog(
@@ -168,6 +181,9 @@ void MainWindow::buildActions() {
     add->setMenu(m_addMenu);
     buildSkinMenu();
     action(WindowAction::Skin)->setMenu(m_skinMenu);
+    m_helpMenu = new HelpMenu(HelpSetup{m_setup.helpFolder, m_setup.update, m_setup.makerLinks},
+                              m_setup.seams, this);
+    action(WindowAction::Help)->setMenu(m_helpMenu);
 }
 
 void MainWindow::buildSkinMenu() {
@@ -208,7 +224,8 @@ void MainWindow::buildToolBar() {
     bar->addAction(action(WindowAction::Skin));
     bar->addAction(action(WindowAction::Help));
     addToolBar(Qt::TopToolBarArea, bar);
-    for (const WindowAction withMenu : {WindowAction::Add, WindowAction::Skin}) {
+    for (const WindowAction withMenu :
+         {WindowAction::Add, WindowAction::Skin, WindowAction::Help}) {
         if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action(withMenu)))) {
             button->setPopupMode(QToolButton::InstantPopup);
         }
@@ -260,6 +277,21 @@ void MainWindow::buildLayout() {
     statusBar()->setSizeGripEnabled(false);
 }
 
+void MainWindow::buildPreviewAndInformation() {
+    PreviewSetup preview;
+    preview.seams = m_setup.seams;
+    preview.settingsPath = m_setup.settingsPath;
+    preview.defaultSnapshotFolder = m_setup.defaultSnapshotFolder;
+    preview.soundsFolder = m_setup.soundsFolder;
+    preview.libraryFolder = DefaultLibraryFolder();
+    preview.selectedPreviewFile = [this] {
+        return m_listView->selectedRow() >= 0 ? m_previewFile : QString();
+    };
+    m_previewPane = new PreviewPane(*m_previewGroup, std::move(preview), this);
+    m_mediaInfoDialog = new MediaInfoDialog(m_converter->MediaProbe(), m_setup.seams, m_settings,
+                                            m_setup.skinsFolder, this);
+}
+
 void MainWindow::connectSignals() {
     connect(action(WindowAction::AddOneFile), &QAction::triggered, this, &MainWindow::addOneFile);
     connect(action(WindowAction::AddSeveralFiles), &QAction::triggered, this,
@@ -270,7 +302,8 @@ void MainWindow::connectSignals() {
             [this] { m_queue->startOrResume(runSettings()); });
     connect(action(WindowAction::Pause), &QAction::triggered, m_queue, &JobQueue::pause);
     connect(action(WindowAction::Stop), &QAction::triggered, m_queue, &JobQueue::stop);
-    connect(action(WindowAction::Help), &QAction::triggered, this, &MainWindow::showHelp);
+    // F1; the toolbar button itself drops the help menu down.
+    connect(action(WindowAction::Help), &QAction::triggered, m_helpMenu, &HelpMenu::openHelpSystem);
 
     connect(listButton(ListButton::MoveUp), &QPushButton::clicked, this,
             [this] { moveSelected(true); });
@@ -295,6 +328,20 @@ void MainWindow::connectSignals() {
             &MainWindow::browseOutputFolder);
     connect(m_settingsGroup, &SettingsGroup::openRequested, this, &MainWindow::openOutputFolder);
 
+    connect(this, &MainWindow::previewRequested, m_previewPane, &PreviewPane::preview);
+    connect(this, &MainWindow::previewStopRequested, m_previewPane, &PreviewPane::stop);
+    connect(m_previewPane, &PreviewPane::logLine, m_logPane, &LogPane::appendLine);
+    connect(m_previewPane, &PreviewPane::statusMessage, statusBar(),
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(m_previewPane, &PreviewPane::listFocusRequested, m_listView,
+            [this] { m_listView->setFocus(); });
+    connect(this, &MainWindow::mediaInformationRequested, m_mediaInfoDialog,
+            [this](const QString& file) {
+                if (ensureLibraries()) {
+                    m_mediaInfoDialog->present(file);
+                }
+            });
+
     connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::queueStateChanged);
     connect(m_queue, &JobQueue::runEnded, this, &MainWindow::runEnded);
     connect(m_queue, &JobQueue::previewStopRequested, this, &MainWindow::previewStopRequested);
@@ -317,6 +364,7 @@ void MainWindow::startUp() {
     m_settingsGroup->resetQueueSettings();
     m_openFileFilter = openFileFilter();
     m_snapshotPicture = readSnapshotPicture(m_settings);
+    m_previewPane->showSnapshotPicture(m_snapshotPicture);
 }
 
 void MainWindow::applySavedLook() {
@@ -329,6 +377,12 @@ void MainWindow::applySavedLook() {
         for (QAction* item : m_skinMenu->actions()) {
             item->setChecked(item->data().toString() == fromUtf8(*saved));
         }
+    }
+}
+
+void MainWindow::applySavedLookTo(QWidget& dialog) const {
+    if (const auto saved = readSkin(m_settings)) {
+        ui::applySkin(dialog, *saved, m_setup.skinsFolder);
     }
 }
 
@@ -420,7 +474,7 @@ void MainWindow::addSeveralFiles() {
 
 void MainWindow::filesDropped(const QStringList& paths) {
     if (m_queue->isIdle() && !paths.isEmpty()) {
-        emit addSeveralFilesRequested(paths);
+        emit addDroppedFilesRequested(paths);
     }
 }
 
@@ -461,16 +515,6 @@ void MainWindow::showInformation() {
     if (m_jobs->isValidRow(row) && QFileInfo(m_jobs->job(row).sourceFile).isFile()) {
         emit mediaInformationRequested(m_jobs->job(row).sourceFile);
     }
-}
-
-void MainWindow::showHelp() {
-    const QString index = QDir(m_setup.helpFolder).filePath(QStringLiteral("index.html"));
-    if (QFileInfo(index).isFile()) {
-        m_setup.seams.openUrl(QUrl::fromLocalFile(index));
-        return;
-    }
-    m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
-                             QStringLiteral("没有找到帮助文件：") + index, QMessageBox::Ok);
 }
 
 void MainWindow::browseOutputFolder() {
@@ -539,28 +583,7 @@ bool MainWindow::ensureLibraries() {
 }
 
 void MainWindow::addPresetFiles(int profileCode, const QStringList& files) {
-    if (files.isEmpty() || !m_queue->isIdle() || !ensureLibraries()) {
-        return;
-    }
-    m_pending.reset();
-    JobChoices choices;
-    choices.profileCode = profileCode;
-    const std::string folder = m_settingsGroup->outputFolder().toStdString();
-    const ExistingFileRule rule = m_settingsGroup->existingFileRule();
-    for (const QString& file : files) {
-        if (!m_queue->hasFreeSlot()) {
-            m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
-                                     QString::fromUtf8(kNoFreeSlotMessage), QMessageBox::Ok);
-            return;
-        }
-        const JobCreation created = createJob(*m_converter, file.toStdString(), choices, folder,
-                                              rule, m_queue->listedNames());
-        if (!created.added()) {
-            reportRefusal(file, created);
-            continue;
-        }
-        appendRegisteredJob(created);
-    }
+    m_addFlows->addDroppedFiles(files, profileCode);
 }
 
 bool MainWindow::addJobFromRecords(JobRecords records) {
@@ -575,13 +598,13 @@ bool MainWindow::addJobFromRecords(JobRecords records) {
     const QString source = fromUtf8(records.input.FileName);
     const JobCreation created = registerJob(*m_converter, std::move(records));
     if (!created.added()) {
-        reportRefusal(source, created);
+        m_addFlows->reportRefusal(source, created);
         return false;
     }
     return appendRegisteredJob(created);
 }
 
-bool MainWindow::appendRegisteredJob(const JobCreation& creation) {
+bool MainWindow::appendRegisteredJob(const JobCreation& creation, bool select) {
     const int row = m_queue->appendJob(creation.records);
     if (row < 0) {
         m_converter->RemoveTask(creation.taskIndex);
@@ -589,50 +612,13 @@ bool MainWindow::appendRegisteredJob(const JobCreation& creation) {
                                  QString::fromUtf8(kNoFreeSlotMessage), QMessageBox::Ok);
         return false;
     }
-    selectRow(row);
+    if (select) {
+        selectRow(row);
+    }
     m_removeOffered = true;
     m_logPane->appendNotice(QStringLiteral("装入成功."));
     updateControls();
     return true;
-}
-
-void MainWindow::reportRefusal(const QString& source, const JobCreation& creation) {
-    const QString message = fromUtf8(creation.message);
-    QString logLine;
-    QString boxText;
-    switch (creation.failedAt) {
-        case JobStep::Added:
-            return;
-        case JobStep::OpenSource:
-            logLine = QStringLiteral("***文件打开失败 ") + message;
-            boxText = QStringLiteral("无法识别的音频或视频文件！") + source;
-            break;
-        case JobStep::AddTask:
-            logLine = QStringLiteral("***打开文件失败: ") + message;
-            break;
-        case JobStep::SetOutputFile:
-            logLine = QStringLiteral("***不能进行正常转换: ") + message;
-            break;
-        case JobStep::Options:
-            logLine = QStringLiteral("***") + message;
-            break;
-        case JobStep::OutputName:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kNoOutputNameMessage) + message;
-            break;
-        case JobStep::OutputIsSource:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kOutputIsSourceMessage) + message;
-            break;
-        case JobStep::SourceIsListedOutput:
-            logLine = QStringLiteral("***") + QString::fromUtf8(kSourceIsOutputMessage) + message;
-            break;
-    }
-    m_logPane->appendNotice(logLine);
-    // The log pane is not shown: without a box the user would never learn why a file is missing.
-    if (boxText.isEmpty()) {
-        boxText = QStringLiteral("无法添加文件：") + source + QLatin1Char('\n') + logLine.mid(3);
-    }
-    m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"), boxText,
-                             QMessageBox::Ok);
 }
 
 void MainWindow::shutDown() {

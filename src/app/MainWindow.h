@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/DesktopSeams.h"
+#include "app/HelpMenu.h"
 #include "app/JobQueue.h"
 #include "app/MainThreadBridge.h"
 #include "component/MediaConverter.h"
@@ -27,24 +28,32 @@ class QToolButton;
 
 namespace velmora::app {
 
+class AddJobFlows;
 class JobListModel;
 class JobListView;
 class LogPane;
+class MediaInfoDialog;
 class PreviewGroup;
+class PreviewPane;
 class SettingsGroup;
 
 // What the window is built with; the tests give their own seams, engines and files.
 struct WindowSetup {
     DesktopSeams seams;
-    TaskEngineFactory engineFactory;  // empty: the real engine
-    std::string settingsPath;         // system.ini
-    std::string defaultOutputFolder;  // used when system.ini names none
-    QString skinsFolder;              // the theme files of the looks
-    QString helpFolder;               // help/index.html
+    TaskEngineFactory engineFactory;    // empty: the real engine
+    std::string settingsPath;           // system.ini
+    std::string defaultOutputFolder;    // used when system.ini names none
+    QString skinsFolder;                // the theme files of the looks
+    QString helpFolder;                 // help/index.html
+    UpdateSetup update;                 // the online update's version file
+    MakerLinks makerLinks;              // the About box's and the help menu's addresses
+    std::string defaultSnapshotFolder;  // used when system.ini names none
+    QString soundsFolder;               // sounds/cam.wav
 };
 
 // The defaults for the running program: the desktop's seams (no power-off), the real engine,
-// the settings file's usual place, $HOME/Video_Directory and the data folders.
+// the settings file's usual place, $HOME/Video_Directory, the data folders and the build-time
+// addresses of the maker.
 WindowSetup defaultWindowSetup();
 
 // Commands of the toolbar and the keyboard.
@@ -79,13 +88,18 @@ public:
     // --- job creation ---
 
     // Files named on the command line with a profile: each is added with the profile's
-    // preselected choices, exactly as velmora-cli convert -p does. Failures are reported as the
-    // add commands report them.
+    // preselected choices, exactly as velmora-cli convert -p does, and like dropped files (a
+    // folder stands for its media files; one message names what could not be added).
     void addPresetFiles(int profileCode, const QStringList& files);
     // Adds a job whose records are ready (the dialogs' flows end here): registers it with the
     // converter, appends its row, stores it and selects it. False, reported, when refused.
     bool addJobFromRecords(JobRecords records);
-    // Loads the media libraries when they are not yet loaded; false, reported, when they cannot.
+    // Lists a job registered with the converter: a new row, stored in a slot, Remove offered and
+    // "装入成功." logged; with select, the row is selected. False (the task removed again, the
+    // user told) when no slot is free.
+    bool appendRegisteredJob(const JobCreation& creation,
+                             bool select = true);  // Loads the media libraries when they are not
+                                                   // yet loaded; false, reported, when they cannot.
     bool ensureLibraries();
 
     // --- what the tests and the status bar look at ---
@@ -96,26 +110,37 @@ public:
     }
     QToolButton* toolButton(WindowAction which) const;
     QMenu* skinMenu() const { return m_skinMenu; }
+    HelpMenu* helpMenu() const { return m_helpMenu; }
     JobListModel& jobList() const { return *m_jobs; }
     JobListView& jobListView() const { return *m_listView; }
     JobQueue& queue() const { return *m_queue; }
     SettingsGroup& settingsGroup() const { return *m_settingsGroup; }
     PreviewGroup& previewGroup() const { return *m_previewGroup; }
+    PreviewPane& previewPane() const { return *m_previewPane; }
+    MediaInfoDialog& mediaInfoDialog() const { return *m_mediaInfoDialog; }
     LogPane& logPane() const { return *m_logPane; }
     TMediaConverter& converter() const { return *m_converter; }
     const PendingJobOptions& pendingJobOptions() const { return m_pending; }
+    // The record the format chooser and the option settings fill for job creation.
+    PendingJobOptions& pendingJobOptions() { return m_pending; }
+    const DesktopSeams& seams() const { return m_setup.seams; }
+    // The format chooser, the option settings and the add flows around them.
+    AddJobFlows& addFlows() const { return *m_addFlows; }
     const QString& previewFile() const { return m_previewFile; }
     const std::string& snapshotPicture() const { return m_snapshotPicture; }
     const SettingsFile& settingsFile() const { return m_settings; }
 
     // Gives the window a look and saves it, as a skin menu item does.
     void chooseLook(const std::string& value);
+    // Gives a dialog the saved look, as every window does when it is shown.
+    void applySavedLookTo(QWidget& dialog) const;
 
 signals:
-    // The add commands' files, chosen in their open dialogs, dropped on the list or named on the
-    // command line without a profile. Job creation's dialogs take them from here.
+    // The add commands' files, chosen in their open dialogs; the add flows take them from here.
     void addOneFileRequested(const QString& file);
     void addSeveralFilesRequested(const QStringList& files);
+    // Files and folders dropped on the list, or named on the command line without a profile.
+    void addDroppedFilesRequested(const QStringList& paths);
     // The preview pane and the media information dialog hang here.
     void previewRequested(const QString& file);
     void previewStopRequested();
@@ -130,6 +155,7 @@ private:
     void buildSkinMenu();
     QWidget* buildListGroup();
     void buildLayout();
+    void buildPreviewAndInformation();
     void connectSignals();
     void startUp();
 
@@ -145,14 +171,10 @@ private:
     void clearList();
     void moveSelected(bool up);
     void showInformation();
-    void showHelp();
     void browseOutputFolder();
     void openOutputFolder();
     void runEnded(const RunSummary& summary);
     void runAfterAllAction(const RunSummary& summary);
-    void reportRefusal(const QString& source, const JobCreation& creation);
-    // Appends a registered job; false (the task removed again) when no slot is free.
-    bool appendRegisteredJob(const JobCreation& creation);
     RunSettings runSettings() const;
     // Detaches the notifications and stops the converter; safe to call twice.
     void shutDown();
@@ -175,10 +197,14 @@ private:
     JobListView* m_listView = nullptr;
     JobQueue* m_queue = nullptr;
     PreviewGroup* m_previewGroup = nullptr;
+    PreviewPane* m_previewPane = nullptr;
+    MediaInfoDialog* m_mediaInfoDialog = nullptr;
     SettingsGroup* m_settingsGroup = nullptr;
     LogPane* m_logPane = nullptr;
+    AddJobFlows* m_addFlows = nullptr;
     QMenu* m_addMenu = nullptr;
     QMenu* m_skinMenu = nullptr;
+    HelpMenu* m_helpMenu = nullptr;
     std::array<QAction*, kWindowActionCount> m_actions{};
     std::array<QPushButton*, kListButtonCount> m_listButtons{};
 };

@@ -1,17 +1,15 @@
 // The filter both open dialogs of the add commands carry: the supported types first, then every
-// file, then one entry per family of files.
+// file, then one entry per family of files. The entries are the source-file rules of profiles/.
 #pragma once
 
 #include <QString>
 #include <span>
-#include <string_view>
+
+#include "profiles/SourceFiles.h"
 
 namespace velmora::app {
 
-struct FileFilterEntry {
-    std::string_view description;  // shown as it stands
-    std::string_view patterns;     // ";"-separated
-};
+using FileFilterEntry = SourceFileFilter;
 
 std::span<const FileFilterEntry> openFileFilterEntries();
 

@@ -1,14 +1,15 @@
 // The preview group on the left of the main window: the video panel, the six picture buttons
-// (play, pause, stop, sound on/off, take a snapshot, snapshot settings) and the track bar. The
-// pane's behaviour (the player, seeking, snapshots) arrives with the preview; until then the
-// controls are in place and the window only moves the track bar back to its start.
+// (play, pause, stop, sound on/off, take a snapshot, snapshot settings) and the track bar. Each
+// button has a normal and a highlighted picture (shown while the mouse is over it); the sound
+// button shows a muted or an unmuted pair. The preview pane drives the controls.
 #pragma once
 
 #include <QGroupBox>
 #include <array>
 
-class QFrame;
-class QSlider;
+#include "app/PreviewTrackBar.h"
+#include "app/PreviewVideoPanel.h"
+
 class QToolButton;
 
 namespace velmora::app {
@@ -24,16 +25,21 @@ public:
 
     explicit PreviewGroup(QWidget* parent = nullptr);
 
-    QFrame* videoPanel() const { return m_videoPanel; }
-    QSlider* trackBar() const { return m_trackBar; }
+    PreviewVideoPanel* videoPanel() const { return m_videoPanel; }
+    PreviewTrackBar* trackBar() const { return m_trackBar; }
     QToolButton* button(PreviewButton which) const {
         return m_buttons[static_cast<std::size_t>(which)];
     }
 
+    // The sound button's pictures: muted or sounding.
+    void showMuted(bool muted);
+    bool showsMuted() const { return m_muted; }
+
 private:
-    QFrame* m_videoPanel;
-    QSlider* m_trackBar;
+    PreviewVideoPanel* m_videoPanel;
+    PreviewTrackBar* m_trackBar;
     std::array<QToolButton*, kPreviewButtonCount> m_buttons{};
+    bool m_muted = false;
 };
 
 }  // namespace velmora::app

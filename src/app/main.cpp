@@ -6,7 +6,9 @@
 
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "app/PasswordWindow.h"
 #include "app/PowerOff.h"
+#include "ui/DataFolders.h"
 
 int main(int argc, char** argv) {
     // The command line is read before the window system is needed, so --help, --version and
@@ -30,17 +32,37 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
 
     velmora::app::WindowSetup setup = velmora::app::defaultWindowSetup();
+    const velmora::app::CommandLine commandLine = *parse.commandLine;
+    if (commandLine.reportDataFolders) {
+        const QString report = QStringLiteral("skins=%1\nhelp=%2\nsounds=%3\n")
+                                   .arg(setup.skinsFolder, setup.helpFolder,
+                                        velmora::ui::dataFolder(QStringLiteral("sounds")));
+        std::fputs(report.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     setup.seams.powerOff = velmora::app::requestPowerOff;
+    const velmora::app::DesktopSeams seams = setup.seams;
     velmora::app::MainWindow window(std::move(setup));
     window.show();
 
+    // The start-up lock, before the user can work: a wrong password or "退出" ends the program.
+    switch (velmora::app::runLockCheck(window, velmora::app::defaultLockSetup(), seams)) {
+        case velmora::app::LockOutcome::Open:
+            break;
+        case velmora::app::LockOutcome::Exit:
+            window.close();
+            return 0;
+        case velmora::app::LockOutcome::WrongPassword:
+            window.close();
+            return 1;
+    }
+
     // The files are added once the window is on screen, so that its messages have a parent.
-    const velmora::app::CommandLine commandLine = *parse.commandLine;
     QTimer::singleShot(0, &window, [&window, commandLine] {
         if (commandLine.profileCode) {
             window.addPresetFiles(*commandLine.profileCode, commandLine.files);
         } else if (!commandLine.files.isEmpty()) {
-            emit window.addSeveralFilesRequested(commandLine.files);
+            emit window.addDroppedFilesRequested(commandLine.files);
         }
     });
     return QApplication::exec();

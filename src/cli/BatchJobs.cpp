@@ -1,12 +1,19 @@
 #include "cli/BatchJobs.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #include "cli/InterruptWatch.h"
 #include "medialib/MainThreadQueue.h"
 #include "medialib/MediaLibLoader.h"
 #include "probe/MediaProbe.h"
+#include "profiles/FileNames.h"
 #include "profiles/JobCreation.h"
+#include "profiles/ProfileCatalogue.h"
 #include "profiles/StoredSettings.h"
 
 namespace velmora::cli {
@@ -15,7 +22,42 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// "Permission denied" as the middle of a sentence.
+std::string systemErrorText(int number) {
+    std::string text = std::generic_category().message(number);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') {
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    return text;
+}
+
+// The folder a file is made in.
+std::string folderOf(const std::string& file) {
+    const fs::path folder = fs::path(file).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+// True when the source holds no audio stream; false when it does or cannot be opened (the add
+// tells why it cannot).
+bool hasNoAudio(TMediaConverter& converter, const std::string& sourceFile) {
+    TMediaProbe& probe = converter.MediaProbe();
+    if (!probe.Open(sourceFile)) {
+        return false;
+    }
+    const bool none = probe.AudioStreamCount() == 0;
+    probe.Close();
+    return none;
+}
+
 }  // namespace
+
+std::string folderWriteProblem(const std::string& folder) {
+    // The effective rights decide, as they do when the file is created.
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0) {
+        return {};
+    }
+    return "cannot write to " + folder + ": " + systemErrorText(errno);
+}
 
 int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted) {
     if (interrupted) {
@@ -27,6 +69,10 @@ int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted) {
         }
     }
     return kExitAllDone;
+}
+
+bool wroteOutput(const JobOutcome& outcome) {
+    return outcome.status != JobStatus::failed && outcome.status != JobStatus::notAdded;
 }
 
 void fillOutputFacts(JobOutcome& outcome) {
@@ -62,8 +108,10 @@ std::optional<ThreadPriority> priorityNamed(std::string_view name) {
 }
 
 std::string prepareOutputFolder(const std::string& folder) {
-    const std::string problem = ensureFolder(folder);
-    return problem.empty() ? problem : "unusable output folder: " + problem;
+    if (const std::string problem = ensureFolder(folder); !problem.empty()) {
+        return "unusable output folder: " + problem;
+    }
+    return folderWriteProblem(folder);
 }
 
 BatchJobs::BatchJobs(ConversionReporter& reporter) : m_reporter(reporter) {}
@@ -72,7 +120,8 @@ bool BatchJobs::loadLibraries() {
     if (m_converter.AVLibLoaded() || m_converter.LoadAVLib(DefaultLibraryFolder())) {
         return true;
     }
-    m_reporter.notice("cannot load the media libraries: " + m_converter.LastErrMsg());
+    m_reporter.notice(NoticeLevel::error,
+                      "cannot load the media libraries: " + m_converter.LastErrMsg());
     return false;
 }
 
@@ -82,6 +131,13 @@ void BatchJobs::planSources(const std::vector<std::string>& sources) {
             m_batchSources.push_back(source);
         }
     }
+}
+
+void BatchJobs::refuseSource(const std::string& source, const std::string& message) {
+    JobOutcome outcome;
+    outcome.job = static_cast<int>(m_outcomes.size());
+    outcome.source = source;
+    refuse(outcome, message);
 }
 
 bool BatchJobs::refuse(JobOutcome outcome, const std::string& message) {
@@ -97,6 +153,13 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
     JobOutcome outcome;
     outcome.job = static_cast<int>(m_outcomes.size());
     outcome.source = sourceFile;
+
+    // An audio profile converts nothing from a source without sound: say so now, not when the
+    // job runs.
+    const TProfileEntry* profile = findProfile(choices.profileCode);
+    if (profile != nullptr && profile->AudioOnly && hasNoAudio(m_converter, sourceFile)) {
+        return refuse(outcome, "the source has no audio stream");
+    }
 
     const JobCreation created = createJob(m_converter, sourceFile, choices, outputFolder, rule,
                                           JobListNames{m_batchSources, m_claimedOutputs});
@@ -120,6 +183,11 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
         case JobStep::SourceIsListedOutput:
             return refuse(outcome, "the source is the output of an earlier job of this batch");
         case JobStep::SetOutputFile:
+            // A folder that takes no files says so in words the user can act on.
+            if (std::string problem = folderWriteProblem(folderOf(outcome.output));
+                !problem.empty()) {
+                return refuse(outcome, problem);
+            }
             return refuse(outcome, "cannot convert with these options: " + created.message);
     }
     m_claimedOutputs.push_back(outcome.output);
@@ -136,21 +204,24 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     if (info.TaskIndex < 0 || info.TaskIndex >= static_cast<int>(m_taskJobs.size())) {
         return;
     }
-    const int job = m_taskJobs[static_cast<std::size_t>(info.TaskIndex)];
+    const std::size_t task = static_cast<std::size_t>(info.TaskIndex);
+    const int job = m_taskJobs[task];
     JobOutcome& outcome = m_outcomes[static_cast<std::size_t>(job)];
     const auto now = Clock::now();
-    outcome.seconds =
-        std::chrono::duration<double>(now - m_taskStarts[static_cast<std::size_t>(info.TaskIndex)])
-            .count();
+    // A task stopped while it was still waiting never ran.
+    outcome.elapsedSeconds =
+        m_taskStarts[task] ? std::chrono::duration<double>(now - *m_taskStarts[task]).count() : 0;
     applyEndReport(outcome, info.EndReport);
-    fillOutputFacts(outcome);
+    if (m_taskStarts[task] && wroteOutput(outcome)) {
+        fillOutputFacts(outcome);
+    }
     m_endedJobs.insert(job);
     m_reporter.finished(outcome);
 
-    // Each ending task lets the component start the next waiting one.
+    // Each ending task lets the component start the next waiting one, unless the run stops.
     const std::size_t next = static_cast<std::size_t>(m_parallel + m_endedTasks);
     ++m_endedTasks;
-    if (next < m_taskStarts.size()) {
+    if (!m_stopping && next < m_taskStarts.size() && !m_taskStarts[next]) {
         m_taskStarts[next] = now;
     }
 }
@@ -163,7 +234,12 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
     }
     m_parallel = std::max(1, settings.parallel);
     m_endedTasks = 0;
-    m_taskStarts.assign(static_cast<std::size_t>(tasks), Clock::now());
+    m_stopping = false;
+    m_taskStarts.assign(static_cast<std::size_t>(tasks), std::nullopt);
+    const auto now = Clock::now();
+    for (int task = 0; task < std::min(tasks, m_parallel); ++task) {
+        m_taskStarts[static_cast<std::size_t>(task)] = now;
+    }
 
     m_converter.SetProgressInterval(settings.progressIntervalMs);
     m_converter.SetThreadPriority(settings.priority);
@@ -182,8 +258,12 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
         progress.totalUs = info->TotalDuration;
         progress.frame = info->FrameNumber;
         progress.fps = info->FPS;
-        progress.elapsedSeconds =
-            std::chrono::duration<double>(Clock::now() - m_taskStarts[task]).count();
+        // A report proves the task runs, should its start have gone unseen.
+        std::optional<Clock::time_point>& start = m_taskStarts[task];
+        if (!start) {
+            start = Clock::now();
+        }
+        progress.elapsedSeconds = std::chrono::duration<double>(Clock::now() - *start).count();
         m_reporter.progress(progress);
     });
     m_converter.SetOnTerminate([this](TCustomMediaConverter&, const TTerminateInfo& info) {
@@ -192,7 +272,6 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
     });
 
     m_converter.StartTask(m_parallel);
-    bool stopping = false;
     bool allDone = false;
     while (!allDone) {
         PumpMessagesFor(std::chrono::milliseconds(50));
@@ -208,11 +287,11 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
                 finishJob(info);
             }
         }
-        if (!stopping && !allDone && interrupted && interrupted()) {
-            stopping = true;
-            m_reporter.notice(
-                "Interrupted: stopping the conversions (press Ctrl-C again after 2 s to quit at "
-                "once)");
+        if (!m_stopping && !allDone && interrupted && interrupted()) {
+            m_stopping = true;
+            m_reporter.notice(NoticeLevel::info,
+                              "Interrupted: stopping the conversions (press Ctrl-C again after 2 "
+                              "s to quit at once)");
             m_converter.StopTasks(true);
         }
     }
@@ -220,7 +299,7 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
     m_converter.SetOnTerminate({});
     m_converter.ClearTasks();
     m_reporter.allDone(m_outcomes);
-    return exitCodeOf(m_outcomes, stopping);
+    return exitCodeOf(m_outcomes, m_stopping);
 }
 
 }  // namespace velmora::cli

@@ -12,14 +12,15 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cli/ConversionReporter.h"
-#include "profiles/JobChoices.h"
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
+#include "profiles/JobChoices.h"
 #include "profiles/JobRecords.h"
 #include "profiles/OutputNaming.h"
 
@@ -38,14 +39,22 @@ struct RunSettings {
 // 130 when the run was interrupted; 1 when a job was not added or did not end done; else 0.
 int exitCodeOf(const std::vector<JobOutcome>& outcomes, bool interrupted);
 
+// True when the job's end left an output it wrote: a failed job's part file is removed, and a
+// file at its name (kept by --overwrite) is an older one.
+bool wroteOutput(const JobOutcome& outcome);
+
 // The size and duration of a written output (both -1 when it is missing or unreadable).
 void fillOutputFacts(JobOutcome& outcome);
 
 // The priority names of --priority; nothing for another text.
 std::optional<ThreadPriority> priorityNamed(std::string_view name);
 
+// Why no file can be made in the folder ("cannot write to DIR: permission denied"); empty when
+// one can.
+std::string folderWriteProblem(const std::string& folder);
+
 // Creates the output folder (and its parents) when missing; an empty text on success, else why it
-// cannot be used.
+// cannot be used or written to.
 std::string prepareOutputFolder(const std::string& folder);
 
 class BatchJobs {
@@ -61,9 +70,13 @@ public:
 
     // Job creation for one source. False when the job could not be added: its outcome is then
     // recorded as not added and reported with the probe's, the option settings', the naming
-    // rules' or the component's text.
+    // rules' or the component's text, or as a source without audio for an audio profile.
     bool addFile(const std::string& sourceFile, const JobChoices& choices,
                  const std::string& outputFolder, ExistingFileRule rule);
+
+    // Records a name that gives no job (a folder that cannot be read, a name that is no path) as
+    // not added, with the reason.
+    void refuseSource(const std::string& source, const std::string& message);
 
     // Runs the added jobs to their end. interrupted is polled between pumps: once it returns true
     // the tasks are stopped (outputs closed) and the run ends. Returns the exit code.
@@ -82,12 +95,13 @@ private:
     TMediaConverter m_converter;
     std::vector<JobOutcome> m_outcomes;  // one per source, in the order they were given
     std::vector<int> m_taskJobs;         // converter task index -> job
-    std::vector<Clock::time_point> m_taskStarts;
+    std::vector<std::optional<Clock::time_point>> m_taskStarts;  // unset while a task waits
     std::set<int> m_endedJobs;
     std::vector<std::string> m_claimedOutputs;  // output names given to this batch's jobs
     std::vector<std::string> m_batchSources;    // sources of this batch's jobs (planned or added)
     int m_parallel = 1;
     int m_endedTasks = 0;
+    bool m_stopping = false;  // the run was told to stop
 
     std::mutex m_noticeMutex;
     std::vector<TTerminateInfo> m_notices;  // guarded by m_noticeMutex

@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "cli/BatchJobs.h"
+#include "cli/ProfileOutput.h"
+#include "medialib/MediaLibLoader.h"
 #include "profiles/JobChoices.h"
 #include "profiles/OptionSettings.h"
 #include "profiles/ProfileCatalogue.h"
@@ -36,16 +38,55 @@ std::string flagsOf(const TProfileEntry& entry) {
     return flags.empty() ? "-" : flags;
 }
 
+// "matroska\th264 (source size)\tvorbis"; "-" for a missing stream, "?" for each column when
+// nothing is known.
+std::string producesText(const std::optional<ProfileOutput>& produces) {
+    if (!produces) {
+        return "?\t?\t?";
+    }
+    std::string video = "-";
+    if (!produces->videoCodec.empty()) {
+        video = produces->videoCodec + " " +
+                (produces->frameSize.empty() ? "(source size)" : produces->frameSize);
+    }
+    return produces->container + '\t' + video + '\t' +
+           (produces->audioCodec.empty() ? "-" : produces->audioCodec);
+}
+
+// null when nothing is known; inside, null for a missing stream or the source's picture size.
+nlohmann::json producesRecord(const std::optional<ProfileOutput>& produces) {
+    if (!produces) {
+        return nullptr;
+    }
+    const auto orNull = [](const std::string& value) -> nlohmann::json {
+        return value.empty() ? nlohmann::json(nullptr) : nlohmann::json(value);
+    };
+    return {{"container", produces->container},
+            {"video_codec", orNull(produces->videoCodec)},
+            {"frame_size", orNull(produces->frameSize)},
+            {"audio_codec", orNull(produces->audioCodec)}};
+}
+
 std::string dump(const nlohmann::json& value) {
     return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace
 
-int runProfilesCommand(bool json, std::ostream& out) {
+int runProfilesCommand(bool json, std::ostream& out, std::ostream& err) {
+    // Without the libraries the muxers' defaults are unknown; the list is shown all the same.
+    TMediaLibLoader& loader = TMediaLibLoader::instance();
+    loader.SetLibraryPath(DefaultLibraryFolder());
+    const bool librariesLoaded = loader.LoadLibraries(kConverterSet);
+    if (!librariesLoaded) {
+        err << "warning: cannot load the media libraries (" << loader.LastError()
+            << "); what each profile produces is not shown\n";
+    }
     nlohmann::json list = nlohmann::json::array();
     for (const TProfileEntry& entry : profileCatalogue()) {
         const std::string tab = text(profileTabInfo(entry.Tab).caption);
+        const std::optional<ProfileOutput> produces =
+            librariesLoaded ? profileOutput(entry.Code) : std::nullopt;
         if (json) {
             list.push_back({{"code", entry.Code},
                             {"tab", tab},
@@ -54,11 +95,12 @@ int runProfilesCommand(bool json, std::ostream& out) {
                             {"profile_extension", text(entry.ProfileExtTag)},
                             {"output_format", text(entry.OutputFormat)},
                             {"disc", text(entry.DiscKind)},
-                            {"audio_only", entry.AudioOnly}});
+                            {"audio_only", entry.AudioOnly},
+                            {"produces", producesRecord(produces)}});
             continue;
         }
         out << entry.Code << '\t' << tab << '\t' << entry.Caption << '\t' << entry.OutputExt << '\t'
-            << flagsOf(entry) << '\n';
+            << flagsOf(entry) << '\t' << producesText(produces) << '\n';
     }
     if (json) {
         out << dump(list) << '\n';

@@ -6,8 +6,9 @@
 
 namespace velmora::cli {
 
-// Every profile: code, tab caption, caption, output extension and flags. Returns the exit code.
-int runProfilesCommand(bool json, std::ostream& out);
+// Every profile: code, tab caption, caption, output extension, flags and what it produces at its
+// preselected choices (container, video codec and size, audio codec). Returns the exit code.
+int runProfilesCommand(bool json, std::ostream& out, std::ostream& err);
 
 // The ten option lists of a profile with the preselected entries marked. Returns the exit code
 // (2 for an unknown profile).

@@ -2,12 +2,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <istream>
+#include <iterator>
 #include <ostream>
 
 #include "cli/BatchJobs.h"
 #include "cli/ChoiceParsing.h"
+#include "cli/ExtOptionsCheck.h"
 #include "cli/InterruptWatch.h"
+#include "cli/SourceList.h"
 #include "medialib/MainThreadQueue.h"
 #include "profiles/FileNames.h"
 #include "profiles/StoredSettings.h"
@@ -17,12 +22,19 @@ namespace velmora::cli {
 
 namespace {
 
-std::unique_ptr<ConversionReporter> makeReporter(bool json, std::ostream& out) {
+std::unique_ptr<ConversionReporter> makeReporter(bool json, std::ostream& out, std::ostream& err) {
     if (json) {
         return makeJsonReporter(out);
     }
-    return makeTextReporter(out, ::isatty(STDOUT_FILENO) == 1);
+    return makeTextReporter(out, err, ::isatty(STDOUT_FILENO) == 1);
 }
+
+// One job of a batch: a source with its choices, or a name that gives no job.
+struct PlannedJob {
+    std::string source;
+    JobChoices choices;
+    std::string refusal;  // empty: the job is added
+};
 
 // Turns the command line's texts into choices; an empty text when they are all valid.
 std::string readChoices(const ConvertOptions& options, JobChoices& choices) {
@@ -50,23 +62,58 @@ std::string readChoices(const ConvertOptions& options, JobChoices& choices) {
 }
 
 // Adds every job and runs the batch; the shared tail of convert and demo.
-int runBatch(BatchJobs& batch, const std::vector<std::pair<std::string, JobChoices>>& jobs,
-             const std::string& outputFolder, ExistingFileRule rule, const RunSettings& settings) {
+int runBatch(BatchJobs& batch, const std::vector<PlannedJob>& jobs, const std::string& outputFolder,
+             ExistingFileRule rule, const RunSettings& settings) {
     std::vector<std::string> sources;
-    for (const auto& job : jobs) {
-        sources.push_back(job.first);
+    for (const PlannedJob& job : jobs) {
+        if (job.refusal.empty()) {
+            sources.push_back(job.source);
+        }
     }
     batch.planSources(sources);
-    for (const auto& [file, choices] : jobs) {
-        batch.addFile(file, choices, outputFolder, rule);
+    for (const PlannedJob& job : jobs) {
+        if (!job.refusal.empty()) {
+            batch.refuseSource(job.source, job.refusal);
+        } else {
+            batch.addFile(job.source, job.choices, outputFolder, rule);
+        }
     }
     InterruptWatch watch;
     return batch.run(settings, [&watch] { return watch.requested(); });
 }
 
+// Usage errors of the source names; empty when there are none.
+std::string checkSourceNames(const ConvertOptions& options) {
+    const auto fromInput = std::ranges::count(options.files, std::string(kStandardInputName));
+    if (fromInput > 1) {
+        return "\"-\" (names from standard input) can be given once";
+    }
+    if (options.nulSeparated && fromInput == 0) {
+        return "-0 reads the names of \"-\" (standard input); none is given";
+    }
+    return {};
+}
+
+// The names of the command line with "-" replaced by those read from standard input, and each
+// folder by its media files.
+SourceNames collectSources(const ConvertOptions& options, std::istream& in) {
+    std::vector<SourceEntry> names;
+    for (const std::string& file : options.files) {
+        if (file != kStandardInputName) {
+            names.push_back({file, ""});
+            continue;
+        }
+        std::vector<SourceEntry> read = readSourceNames(in, options.nulSeparated ? '\0' : '\n');
+        names.insert(names.end(), std::make_move_iterator(read.begin()),
+                     std::make_move_iterator(read.end()));
+    }
+    return expandFolders(names, options.recursive ? FolderWalk::Subfolders : FolderWalk::TopOnly);
+}
+
 }  // namespace
 
-int runConvertCommand(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
+int runConvertCommand(const ConvertOptions& options, std::istream& in, std::ostream& out,
+                      std::ostream& err) {
     JobChoices choices;
     if (const std::string error = readChoices(options, choices); !error.empty()) {
         err << "error: " << error << '\n';
@@ -81,6 +128,10 @@ int runConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
         err << "error: -j takes a number of at least 1\n";
         return kExitUsage;
     }
+    if (const std::string error = checkSourceNames(options); !error.empty()) {
+        err << "error: " << error << '\n';
+        return kExitUsage;
+    }
     const std::string folder =
         options.outputFolder.empty() ? defaultOutputFolder() : options.outputFolder;
     if (const std::string error = prepareOutputFolder(folder); !error.empty()) {
@@ -89,14 +140,26 @@ int runConvertCommand(const ConvertOptions& options, std::ostream& out, std::ost
     }
 
     SetMainThread();
-    const auto reporter = makeReporter(options.json, out);
+    const auto reporter = makeReporter(options.json, out, err);
+    const SourceNames sources = collectSources(options, in);
     BatchJobs batch(*reporter);
     if (!batch.loadLibraries()) {
         return kExitJobFailed;
     }
-    std::vector<std::pair<std::string, JobChoices>> jobs;
-    for (const std::string& file : options.files) {
-        jobs.emplace_back(file, choices);
+    for (const std::string& ignored : ignoredExtOptions(options.extOptions)) {
+        reporter->notice(NoticeLevel::warning,
+                         "--ext-options: nothing in the engine takes \"" + ignored +
+                             "\" (an unknown name, or a value it refuses); it is ignored");
+    }
+    for (const std::string& warning : sources.warnings) {
+        reporter->notice(NoticeLevel::warning, warning);
+    }
+    if (sources.entries.empty()) {
+        reporter->notice(NoticeLevel::warning, "no source files to convert");
+    }
+    std::vector<PlannedJob> jobs;
+    for (const SourceEntry& entry : sources.entries) {
+        jobs.push_back({entry.name, choices, entry.refusal});
     }
     RunSettings settings;
     settings.parallel = options.parallel;
@@ -116,7 +179,7 @@ int runDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     }
 
     SetMainThread();
-    const auto reporter = makeReporter(options.json, out);
+    const auto reporter = makeReporter(options.json, out, err);
     BatchJobs batch(*reporter);
     if (!batch.loadLibraries()) {
         return kExitJobFailed;
@@ -133,16 +196,16 @@ int runDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
     const std::string sample = joinPath(sampleFolder, "velmora-sample.mkv");
     std::string error;
     if (!makeSampleMedia(spec, sample, &error)) {
-        err << "error: cannot make the sample clip: " << error << '\n';
+        reporter->notice(NoticeLevel::error, "cannot make the sample clip: " + error);
         return kExitJobFailed;
     }
-    reporter->notice("Sample clip: " + sample);
+    reporter->notice(NoticeLevel::info, "Sample clip: " + sample);
 
-    std::vector<std::pair<std::string, JobChoices>> jobs;
+    std::vector<PlannedJob> jobs;
     for (int code : kDemoProfiles) {
         JobChoices choices;
         choices.profileCode = code;
-        jobs.emplace_back(sample, choices);
+        jobs.push_back({sample, choices, ""});
     }
     return runBatch(batch, jobs, folder, ExistingFileRule::Overwrite, RunSettings{});
 }

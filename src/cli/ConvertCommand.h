@@ -23,12 +23,18 @@ struct ConvertOptions {
     std::string cut;  // HH:MM:SS-HH:MM:SS, empty for the whole source
     std::string extOptions;
     bool json = false;
-    std::vector<std::string> files;
+    bool recursive = false;          // folders: their subfolders too
+    bool nulSeparated = false;       // names on standard input end with NUL, not a line break
+    std::vector<std::string> files;  // files, folders and kStandardInputName
 };
 
+// The source name that stands for the names read from standard input.
+inline constexpr const char* kStandardInputName = "-";
+
 // Returns the exit code: 0 every job done, 1 a job not added or not done (or the libraries or
-// the output folder unusable), 2 a usage error, 130 interrupted.
-int runConvertCommand(const ConvertOptions& options, std::ostream& out, std::ostream& err);
+// the output folder unusable), 2 a usage error, 130 interrupted. Names of "-" come from in.
+int runConvertCommand(const ConvertOptions& options, std::istream& in, std::ostream& out,
+                      std::ostream& err);
 
 struct DemoOptions {
     std::string outputFolder;  // empty: the settings file's output folder

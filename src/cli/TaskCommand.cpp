@@ -60,8 +60,8 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
         return kExitJobFailed;
     }
     SetMainThread();
-    const auto reporter =
-        options.json ? makeJsonReporter(out) : makeTextReporter(out, ::isatty(STDOUT_FILENO) == 1);
+    const auto reporter = options.json ? makeJsonReporter(out)
+                                       : makeTextReporter(out, err, ::isatty(STDOUT_FILENO) == 1);
 
     std::string sources;
     for (const std::string& input : options.inputs) {
@@ -129,22 +129,24 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
         }
         if (!stopping && watch.requested()) {
             stopping = true;
-            reporter->notice(
-                "Interrupted: stopping the task (press Ctrl-C again after 2 s to "
-                "quit at once)");
+            reporter->notice(NoticeLevel::info,
+                             "Interrupted: stopping the task (press Ctrl-C again after 2 s to "
+                             "quit at once)");
             engine->stop(true);
         }
     }
     // Let the worker and the notice finish before reading the end state.
     engine->stop(true);
-    outcome.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    outcome.elapsedSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     {
         std::lock_guard lock(mutex);
         applyEndReport(outcome, endReport);
     }
     engine->setOnProgress({});
     engine->setOnTerminate({});
-    fillOutputFacts(outcome);
+    if (wroteOutput(outcome)) {
+        fillOutputFacts(outcome);
+    }
     reporter->finished(outcome);
     reporter->allDone({outcome});
     return exitCodeOf({outcome}, stopping);

@@ -8,10 +8,12 @@
 #include <cassert>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
 #include "medialib/LibraryBindings.h"
 #include "medialib/MediaLogger.h"
+#include "medialib/SharedObjectDependencies.h"
 
 namespace velmora {
 
@@ -163,6 +165,35 @@ void closeModule(void* module) {
 #endif
 }
 
+void closeModules(std::vector<void*>& modules) {
+    for (auto it = modules.rbegin(); it != modules.rend(); ++it) {
+        closeModule(*it);
+    }
+    modules.clear();
+}
+
+// The dynamic loader looks a library's dependencies up by name in the system's folders, unless
+// a library of that name is loaded already. So before a library of the folder is opened, each
+// library of the folder that it needs is opened by its path, its own needs first: the folder's
+// libraries then resolve each other, even where the system has no copies or other ones, and
+// never end up beside a system copy (two libavutil in one process, one of them without the
+// logger's callback).
+void openFolderDependencies(const std::string& folder, const std::string& file,
+                            std::set<std::string>& visited, std::vector<void*>& opened) {
+    for (const std::string& needed : NeededLibraries(folder + file)) {
+        const std::string path = folder + needed;
+        if (needed.find('/') != std::string::npos || !visited.insert(needed).second ||
+            !isRegularFile(path)) {
+            continue;
+        }
+        openFolderDependencies(folder, needed, visited, opened);
+        // One that does not open makes the library itself fail below, with the loader's text.
+        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            opened.push_back(module);
+        }
+    }
+}
+
 void requireNonEmpty(LibrarySet set) {
     // An empty set is a programming error of the caller.
     assert(set != 0 && "MediaLibLoader: empty library set");
@@ -246,14 +277,19 @@ void TMediaLibLoader::UnloadLibraries(LibrarySet set) {
 }
 
 void* TMediaLibLoader::openModule(const std::string& folder, const std::string& file,
-                                  std::string& error) {
+                                  std::vector<void*>& dependencies, std::string& error) {
     // A file in the library folder is opened by its path; anything else goes through the
     // system's search (the dynamic loader ignores the current directory, so nothing else to do).
     const std::string path = folder + file;
     const bool inFolder = !folder.empty() && isRegularFile(path);
+    if (inFolder) {
+        std::set<std::string> visited{file};
+        openFolderDependencies(folder, file, visited, dependencies);
+    }
     void* module = dlopen(inFolder ? path.c_str() : file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) {
         error = dlErrorText();
+        closeModules(dependencies);
     }
     return module;
 }
@@ -272,7 +308,7 @@ bool TMediaLibLoader::LoadOneLibrary(MediaLibrary lib) {
         }
         const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
         std::string error;
-        status.module = openModule(folder, file, error);
+        status.module = openModule(folder, file, status.dependencies, error);
         if (status.module == nullptr) {
             m_lastError = formatText("Load library %s error: %s", folder + file, error, "");
             return false;
@@ -315,6 +351,7 @@ void TMediaLibLoader::UnloadOneLibrary(MediaLibrary lib) {
         closeModule(status.module);
         status.module = nullptr;
     }
+    closeModules(status.dependencies);
 }
 
 std::string TMediaLibLoader::LoadedPath(MediaLibrary lib) const {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -87,10 +88,13 @@ private:
     struct Status {
         std::string fileNameOverride;
         void* module = nullptr;
+        // Libraries of the folder that the module needs, opened before it (closed after it).
+        std::vector<void*> dependencies;
         bool bound = false;
     };
 
-    void* openModule(const std::string& folder, const std::string& file, std::string& error);
+    void* openModule(const std::string& folder, const std::string& file,
+                     std::vector<void*>& dependencies, std::string& error);
     void afterBound(MediaLibrary lib);
 
     Status m_status[kLibraryCount];

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -508,17 +509,43 @@ bool StartsWithPlainProtocol(const std::string& name) {
     return std::strstr(kPlainProtocols, enclosed.c_str()) != nullptr;
 }
 
+namespace {
+
+// The format library's protocol for local files; the name after it is taken as it stands.
+constexpr char kFileProtocol[] = "file:";
+
+}  // namespace
+
+bool IsExplicitUrl(const std::string& name) {
+    const std::size_t separator = name.find("://");
+    if (separator == std::string::npos || separator == 0 ||
+        !std::isalpha(static_cast<unsigned char>(name[0]))) {
+        return false;
+    }
+    for (std::size_t i = 1; i < separator; ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string ToLibraryFileName(const std::string& name) {
-    // A name would need the marker only when the narrow encoding could not hold it. Names are
-    // UTF-8 and so is what the library takes, so every name (listed protocol or not) passes
-    // unchanged and no "unicode" protocol is registered.
-    return name;
+    if (name.empty() || name.front() == '/' || name.rfind(kFileProtocol, 0) == 0 ||
+        IsExplicitUrl(name)) {
+        return name;
+    }
+    return kFileProtocol + name;
 }
 
 std::string FromLibraryFileName(const std::string& text) {
     constexpr std::size_t kMarkerLength = sizeof kUnicodeFileMarker - 1;
     if (text.size() > kMarkerLength && text.compare(0, kMarkerLength, kUnicodeFileMarker) == 0) {
         return text.substr(kMarkerLength);
+    }
+    if (text.rfind(kFileProtocol, 0) == 0) {
+        return text.substr(sizeof kFileProtocol - 1);
     }
     return text;
 }

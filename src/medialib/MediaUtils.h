@@ -105,12 +105,19 @@ inline constexpr char kPlainProtocols[] = ":unicode:stream:gopher:http:pipe:rtp:
 // Whether the text before the name's first ':' is one of kPlainProtocols (case-sensitive).
 bool StartsWithPlainProtocol(const std::string& name);
 
-// The name handed to the format library. File names are UTF-8 and the library takes them as
-// they are, so no name needs the marker: the result is the name itself. Returned by value,
-// so threads converting names at the same time never share a buffer.
+// Whether the name is a URL the user wrote as one: a scheme (a letter, then letters, digits,
+// '+', '-' or '.') followed by "://".
+bool IsExplicitUrl(const std::string& name);
+
+// The name handed to the format library. The library takes any text before a ':' as a protocol
+// name, so a relative file name such as "part1:intro.mkv" or "pipe:x.mkv" would not mean the
+// file: every name that is not an explicit URL, an absolute path or already a "file:" name
+// gets the "file:" protocol. File names are UTF-8 and the library takes them as they are, so
+// no name needs the marker. Returned by value, so threads converting names at the same time
+// never share a buffer.
 std::string ToLibraryFileName(const std::string& name);
-// A marked name (at least 14 bytes starting with kUnicodeFileMarker) loses the marker; any
-// other text is returned unchanged.
+// The inverse: a marked name (at least 14 bytes starting with kUnicodeFileMarker) loses the
+// marker, a "file:" name loses the protocol; any other text is returned unchanged.
 std::string FromLibraryFileName(const std::string& text);
 
 }  // namespace velmora

@@ -22,6 +22,22 @@ namespace {
 constexpr int kStopAttempts = 10;
 constexpr int kStopAttemptsWhileIdle = 20;
 
+// Takes the lock within the timeout. Tried in short steps rather than with a timed mutex, whose
+// timed lock the thread checker does not see (it then reports every unlock as wrong).
+bool tryLockFor(std::mutex& mutex, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!mutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// The player whose handler the calling thread is running, if any.
+thread_local const TCustomPlayer* t_handlerOf = nullptr;
+
 }  // namespace
 
 std::string AudioDriverName(TAudioDriver driver) {
@@ -73,6 +89,7 @@ TCustomPlayer::~TCustomPlayer() {
     OnPosition = nullptr;
     OnState = nullptr;
     OnHook = nullptr;
+    OnPictureShown = nullptr;
     Stop(true);
     joinThreads();
 }
@@ -151,7 +168,7 @@ bool TCustomPlayer::initSdl() {
     if (!m_disableAudio) {
         flags |= SDL_INIT_AUDIO;
     }
-    if (!m_disableDisplay) {
+    if (!m_disableDisplay && !m_offscreenDisplay) {
         flags |= SDL_INIT_VIDEO;
     }
     if (lib::sdl.SDL_InitSubSystem(flags) != 0) {
@@ -199,7 +216,7 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
     if (!initSdl()) {
         return false;
     }
-    if (!m_disableDisplay) {
+    if ((m_sdlFlags & SDL_INIT_VIDEO) != 0) {
         SDL_DisplayMode mode{};
         if (lib::sdl.SDL_GetDesktopDisplayMode(0, &mode) != 0) {
             reportError("SDL_GetVideoInfo() failed", true);
@@ -209,20 +226,33 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
         m_fullScreenWidth = mode.w;
         m_fullScreenHeight = mode.h;
     }
-    m_ring.clear();
+    {
+        // A handler that opens this file runs on (or for) the previous file's event thread,
+        // which Stop could not join: it delivers nothing more and ends once the handler returns.
+        std::lock_guard lock(m_channelMutex);
+        if (m_channel && m_channel->thread.joinable()) {
+            m_channel->retired = true;
+            m_retiredChannels.push_back(std::move(m_channel));
+        }
+        m_channel = std::make_shared<EventChannel>();
+    }
     {
         // Events left from the previous file; the new core's refresh thread queues its own.
         std::lock_guard lock(m_eventMutex);
         m_events.clear();
     }
     m_seekInProgress = false;
+    m_hostChangePending = false;
     m_currentPosition = 0;
     // Reported before any thread of the core can report psPause, so the order always holds.
     changeState(TPlayState::psPlay);
     m_core = std::make_unique<PlaybackCore>(*this, fileName, startPaused);
     if (!m_core->start()) {
         m_core.reset();
-        m_ring.clear();
+        {
+            std::lock_guard lock(m_channelMutex);
+            m_channel.reset();
+        }
         m_state = TPlayState::psStop;
         quitSdl();
         m_currentPosition = 0;
@@ -251,11 +281,10 @@ bool TCustomPlayer::Open(const std::string& fileName, std::uintptr_t hostWindow,
         }
     }
 
-    m_eventThreadDone = false;
-    m_eventThreadStop = false;
-    m_eventThread = std::thread(&TCustomPlayer::eventThread, this);
     m_playFinished = false;
     m_playThread = std::thread(&TCustomPlayer::playThread, this);
+    // Last: from here on a handler may call Open or Stop, which need the threads above in place.
+    m_channel->thread = std::thread(&TCustomPlayer::eventThread, this, m_channel.get());
     return true;
 }
 
@@ -297,11 +326,15 @@ void TCustomPlayer::playThread() {
                         quit = true;
                         continue;
                     case PlayerEvent::Refresh:
-                        core->refresh(true);
+                        core->refresh();
                         core->clearRefreshPending();
                         break;
                     case PlayerEvent::Relayout:
                         core->relayout();
+                        break;
+                    case PlayerEvent::HostChanged:
+                        m_hostChangePending = false;
+                        core->hostChanged(m_hostWidth.load(), m_hostHeight.load());
                         break;
                 }
             }
@@ -363,7 +396,7 @@ void TCustomPlayer::Stop(bool wait) {
         if (m_playFinished.load()) {
             break;
         }
-        if (m_playerLock.try_lock_for(std::chrono::milliseconds(100))) {
+        if (tryLockFor(m_playerLock, std::chrono::milliseconds(100))) {
             ++attempts;
             if (core == nullptr || core->closed()) {
                 // The state is gone; the event loop ends on its next pass.
@@ -384,18 +417,42 @@ void TCustomPlayer::joinThreads() {
         waitPumping([this] { return m_playFinished.load(); }, 60000);
         m_playThread.join();
     }
-    if (m_eventThread.joinable() && m_deliveringThread.load() != std::this_thread::get_id()) {
-        if (!waitPumping([this] { return m_eventThreadDone.load(); }, 2000)) {
-            m_eventThreadStop = true;
-            waitPumping([this] { return m_eventThreadDone.load(); }, 60000);
+    // A handler cannot wait for the event thread it runs on (or that waits for it); that thread
+    // ends by itself after delivering psStop.
+    const bool inHandler = insideOwnHandler();
+    if (m_channel && m_channel->thread.joinable() && !inHandler) {
+        EventChannel& channel = *m_channel;
+        if (!waitPumping([&channel] { return channel.done.load(); }, 2000)) {
+            channel.stop = true;
+            waitPumping([&channel] { return channel.done.load(); }, 60000);
         }
-        m_eventThread.join();
+        channel.thread.join();
     }
+    joinRetiredEventThreads(!inHandler);
     if (m_core && !m_playThread.joinable()) {
         m_core->close();
         m_core.reset();
     }
     quitSdl();
+}
+
+void TCustomPlayer::joinRetiredEventThreads(bool wait) {
+    for (auto it = m_retiredChannels.begin(); it != m_retiredChannels.end();) {
+        EventChannel& channel = **it;
+        if (wait) {
+            waitPumping([&channel] { return channel.done.load(); }, 60000);
+        }
+        if (channel.done.load()) {
+            channel.thread.join();
+            it = m_retiredChannels.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool TCustomPlayer::insideOwnHandler() const {
+    return t_handlerOf == this;
 }
 
 void TCustomPlayer::toggle(bool wantPaused, bool always) {
@@ -422,6 +479,7 @@ void TCustomPlayer::toggle(bool wantPaused, bool always) {
             return;
         }
     }
+    std::lock_guard pauseLock(core->pauseMutex());
     core->togglePause();
     changeState(pausing ? TPlayState::psPause : TPlayState::psResume);
 }
@@ -489,6 +547,30 @@ const Bitmap& TCustomPlayer::CurrentFrame(std::int64_t& pts) {
     return bitmap;
 }
 
+std::vector<std::uint32_t> TCustomPlayer::CurrentVisualisation(int& width, int& height) const {
+    width = 0;
+    height = 0;
+    PlaybackCore* core = m_core.get();
+    if (core == nullptr || core->hasVideo() || core->audioDisplay() == AudioDisplay::None) {
+        return {};
+    }
+    return core->visualisationCopy(width, height);
+}
+
+void TCustomPlayer::HostWindowChanged(int width, int height) {
+    m_hostWidth = width;
+    m_hostHeight = height;
+    if (IsOpen() && !m_hostChangePending.exchange(true)) {
+        pushEvent(PlayerEvent::HostChanged);
+    }
+}
+
+void TCustomPlayer::pictureShown(bool onWindow) {
+    if (OnPictureShown) {
+        OnPictureShown(this, onWindow);
+    }
+}
+
 void TCustomPlayer::runVideoHook(AVFrame& picture, double pts, std::int64_t startTime) {
     if (!m_hookConverter) {
         m_hookConverter = std::make_unique<PictureConverter>();
@@ -520,7 +602,10 @@ void TCustomPlayer::runVideoHook(AVFrame& picture, double pts, std::int64_t star
 // --- notifications ---------------------------------------------------------------------------
 
 void TCustomPlayer::post(NotificationKind kind, TPlayState state, std::int64_t position) {
-    m_ring.post(Notification{kind, state, position});
+    std::lock_guard lock(m_channelMutex);
+    if (m_channel) {
+        m_channel->ring.post(Notification{kind, state, position});
+    }
 }
 
 void TCustomPlayer::changeState(TPlayState state) {
@@ -532,28 +617,38 @@ void TCustomPlayer::changeState(TPlayState state) {
     }
 }
 
-// TEventThread: hands notifications to the host, on the main thread when so configured.
-void TCustomPlayer::eventThread() {
-    while (!m_eventThreadStop.load()) {
-        std::optional<Notification> notification = m_ring.take(std::chrono::milliseconds(50));
+// TEventThread: hands one file's notifications to the host, on the main thread when so
+// configured.
+void TCustomPlayer::eventThread(EventChannel* channel) {
+    while (!channel->stop.load() && !channel->retired.load()) {
+        std::optional<Notification> notification =
+            channel->ring.take(std::chrono::milliseconds(50));
         if (!notification) {
             continue;
         }
         if (notification->kind == NotificationKind::Quit) {
             break;
         }
-        deliver(*notification);
+        deliver(*channel, *notification);
         if (notification->kind == NotificationKind::State &&
             notification->state == TPlayState::psStop) {
             break;
         }
     }
-    m_eventThreadDone = true;
+    channel->done = true;
 }
 
-void TCustomPlayer::deliver(const Notification& notification) {
-    auto raise = [this, notification] {
-        m_deliveringThread = std::this_thread::get_id();
+void TCustomPlayer::deliver(EventChannel& channel, const Notification& notification) {
+    auto raise = [this, &channel, notification] {
+        // Taken before a handler opened another file, delivered after: it is the old file's.
+        if (channel.retired.load()) {
+            return;
+        }
+        struct HandlerScope {
+            const TCustomPlayer* outer = t_handlerOf;
+            explicit HandlerScope(const TCustomPlayer* player) { t_handlerOf = player; }
+            ~HandlerScope() { t_handlerOf = outer; }
+        } scope(this);
         try {
             if (notification.kind == NotificationKind::Position) {
                 m_currentPosition = notification.position;
@@ -566,11 +661,11 @@ void TCustomPlayer::deliver(const Notification& notification) {
         } catch (const std::exception& error) {
             Logger().Log(this, TLogLevel::llError, error.what());
         }
-        m_deliveringThread = std::thread::id();
     };
     if (m_triggerEventInMainThread) {
         RunInMainThread(raise);
     } else {
+        std::lock_guard lock(m_deliveryMutex);
         raise();
     }
 }

@@ -5,7 +5,12 @@
 // (normally the main thread); every wait they make is bounded and, on the main thread, keeps
 // running queued main-thread calls. TPlayThread runs the event loop that shows pictures;
 // TEventThread delivers notifications from the ring as events, on the main thread when
-// TriggerEventInMainThread is set.
+// TriggerEventInMainThread is set, otherwise on itself, one handler at a time.
+//
+// Handlers may call Open, Stop, Pause, Resume, Seek and CurrentFrame (a play list opens the next
+// file when one ends). When a handler opens another file, the rest of the previous file's
+// notifications (its psStop among them) are dropped. The player must not be destroyed from one
+// of its own handlers.
 #pragma once
 
 #include <atomic>
@@ -16,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "player/NotificationRing.h"
 #include "player/PlayerTypes.h"
@@ -29,7 +35,7 @@ class Bitmap;
 class PictureConverter;
 
 // Events handled by the player's event loop.
-enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27 };
+enum class PlayerEvent : int { Refresh = 25, Quit = 26, Relayout = 27, HostChanged = 28 };
 
 class TCustomPlayer {
 public:
@@ -56,6 +62,14 @@ public:
     // The picture on screen as a 24-bit bitmap owned by the player (0x0 without video);
     // pts: its time in microseconds from the start (-1 without video).
     const Bitmap& CurrentFrame(std::int64_t& pts);
+    // The audio visualisation as last drawn (ARGB, row after row); empty when there is none.
+    std::vector<std::uint32_t> CurrentVisualisation(int& width, int& height) const;
+    // The host window was exposed or resized (width x height, its new client size): the picture
+    // is drawn again at that size. Hosts whose window events SDL does not see itself (an X11
+    // window SDL took over from another program) call this from their paint and resize events.
+    // The caller's thread; calls made before the player's event loop got to the last one
+    // collapse into it.
+    void HostWindowChanged(int width, int height);
     std::string LastError() const;
 
     bool IsOpen() const;
@@ -80,6 +94,11 @@ public:
     void SetDisableVideo(bool value) { m_disableVideo = value; }
     bool DisableDisplay() const { return m_disableDisplay; }
     void SetDisableDisplay(bool value) { m_disableDisplay = value; }
+    // Pictures are decoded, timed and shown as usual but no SDL window is made (SDL's video is
+    // not even started): the host draws them from CurrentFrame / CurrentVisualisation when
+    // OnPictureShown tells it to. For hosts without a native window to embed into.
+    bool OffscreenDisplay() const { return m_offscreenDisplay; }
+    void SetOffscreenDisplay(bool value) { m_offscreenDisplay = value; }
     int FrameWidth() const { return m_frameWidth; }
     void SetFrameWidth(int value) { m_frameWidth = value; }
     int FrameHeight() const { return m_frameHeight; }
@@ -98,6 +117,7 @@ public:
     TPositionEvent OnPosition;
     TPlayStateEvent OnState;
     THookEvent OnHook;
+    TPictureShownEvent OnPictureShown;
 
     // --- used by the playback core ---
     void post(NotificationKind kind, TPlayState state, std::int64_t position);
@@ -112,15 +132,30 @@ public:
     std::uintptr_t hostWindow() const { return m_hostWindow; }
     int fullScreenWidth() const { return m_fullScreenWidth; }
     int fullScreenHeight() const { return m_fullScreenHeight; }
+    // Raises OnPictureShown (event-loop thread).
+    void pictureShown(bool onWindow);
     // Runs the video hook on a 4:2:0 picture in place (video thread).
     void runVideoHook(AVFrame& picture, double pts, std::int64_t startTime);
     // For tests: the playback core while a file is open (null otherwise).
     PlaybackCore* core() const { return m_core.get(); }
 
 private:
+    // One TEventThread with the ring it delivers from; every opened file gets its own.
+    struct EventChannel {
+        NotificationRing ring;
+        std::thread thread;
+        std::atomic<bool> done{false};     // the thread has left its loop
+        std::atomic<bool> retired{false};  // a newer file took over: deliver nothing more
+        std::atomic<bool> stop{false};     // end now, without waiting for psStop
+    };
+
     void playThread();
-    void eventThread();
-    void deliver(const Notification& notification);
+    void eventThread(EventChannel* channel);
+    void deliver(EventChannel& channel, const Notification& notification);
+    // Whether the calling thread is running one of this player's handlers.
+    bool insideOwnHandler() const;
+    // Joins the event threads of earlier files that have ended; with wait, waits for them.
+    void joinRetiredEventThreads(bool wait);
     bool initSdl();
     void quitSdl();
     void joinThreads();
@@ -138,6 +173,7 @@ private:
     bool m_disableAudio = false;
     bool m_disableVideo = false;
     bool m_disableDisplay = false;
+    bool m_offscreenDisplay = false;
     int m_frameWidth = 0;
     int m_frameHeight = 0;
     std::atomic<bool> m_hook{false};
@@ -149,7 +185,7 @@ private:
 
     // The caller's thread owns m_core's lifetime; TPlayThread closes it (never frees it).
     std::unique_ptr<PlaybackCore> m_core;
-    std::timed_mutex m_playerLock;  // held while the event loop handles an event
+    std::mutex m_playerLock;  // held while the event loop handles an event
     mutable std::mutex m_errorMutex;
     std::string m_lastError;  // guarded by m_errorMutex
     std::string m_fileName;
@@ -169,19 +205,22 @@ private:
     std::condition_variable m_eventQueued;
     std::deque<PlayerEvent> m_events;  // guarded by m_eventMutex
 
-    // TEventThread and the notification ring.
-    std::thread m_eventThread;
-    std::atomic<bool> m_eventThreadDone{true};
-    std::atomic<bool> m_eventThreadStop{false};
-    NotificationRing m_ring;
+    // The host window's last reported size; a change is pending until the event loop took it.
+    std::atomic<int> m_hostWidth{0};
+    std::atomic<int> m_hostHeight{0};
+    std::atomic<bool> m_hostChangePending{false};
+
+    // The current file's TEventThread and ring (posting threads read the pointer under
+    // m_channelMutex), and those of earlier files still ending (caller's thread only).
+    mutable std::mutex m_channelMutex;
+    std::shared_ptr<EventChannel> m_channel;
+    std::vector<std::shared_ptr<EventChannel>> m_retiredChannels;
+    std::mutex m_deliveryMutex;  // held while a handler runs on an event thread
 
     // Snapshot converter (caller's thread) and hook converter (video thread), each with its
     // bitmap; made on first use.
     std::unique_ptr<PictureConverter> m_snapshotConverter;
     std::unique_ptr<PictureConverter> m_hookConverter;
-    // The thread running an event handler right now (to keep Stop from a handler from waiting
-    // for its own delivery).
-    std::atomic<std::thread::id> m_deliveringThread{};
 };
 
 // The published player.

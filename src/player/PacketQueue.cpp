@@ -20,7 +20,7 @@ int PacketQueue::put(AVPacket* packet) {
         return -1;
     }
     lib::avcodec.av_packet_unref(packet);
-    Item item{std::move(copy), false};
+    Item item{std::move(copy), false, 0};
     {
         std::lock_guard lock(m_mutex);
         m_byteSize += itemBytes(item);
@@ -30,11 +30,11 @@ int PacketQueue::put(AVPacket* packet) {
     return 0;
 }
 
-void PacketQueue::putFlush() {
+void PacketQueue::putFlush(int serial) {
     {
         std::lock_guard lock(m_mutex);
         m_byteSize += kNodeOverhead;
-        m_items.push_back(Item{nullptr, true});
+        m_items.push_back(Item{nullptr, true, serial});
     }
     m_changed.notify_one();
 }
@@ -44,7 +44,7 @@ int PacketQueue::putEmpty() {
     if (!empty) {
         return -1;
     }
-    Item item{std::move(empty), false};
+    Item item{std::move(empty), false, 0};
     {
         std::lock_guard lock(m_mutex);
         m_byteSize += itemBytes(item);

@@ -21,6 +21,7 @@ public:
     struct Item {
         PacketPtr packet;  // null for the flush marker
         bool flush = false;
+        int serial = 0;  // flush marker: which flush it is (the open, then each seek)
     };
 
     PacketQueue() = default;
@@ -30,7 +31,7 @@ public:
 
     // Takes the packet's reference (the packet is left blank). Returns -1 when the copy fails.
     int put(AVPacket* packet);
-    void putFlush();
+    void putFlush(int serial = 0);
     // An empty packet: tells the decoder the input has ended so it hands out what it holds.
     int putEmpty();
 

@@ -1,6 +1,7 @@
 // Playback core: lifecycle, the read thread, stream components, clocks, requests.
 #include "player/PlaybackCore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <limits>
@@ -32,7 +33,7 @@ PlaybackCore::PlaybackCore(TCustomPlayer& owner, std::string fileName, bool star
     : m_owner(owner), m_fileName(std::move(fileName)) {
     if (startPaused) {
         m_paused = true;
-        m_openedPaused = 1;
+        m_openedPaused = true;
     }
     m_sampleArray.assign(kSampleArraySize, 0);
 }
@@ -252,9 +253,9 @@ void PlaybackCore::readLoop() {
         if (localEof || (context->pb != nullptr && lib::avformat.avio_feof(context->pb))) {
             if (m_videoIndex >= 0 && !emptySent) {
                 // One empty packet tells the decoder to hand out the pictures it still holds.
+                // A seek waiting for its picture waits on: the decoder may still make it.
                 m_videoQueue.putEmpty();
                 emptySent = true;
-                m_pictureReady.set();
             }
             sleepMs(10);
             if (m_audioQueue.count() == 0 && m_videoQueue.count() == 0 &&
@@ -274,9 +275,6 @@ void PlaybackCore::readLoop() {
             if (result == AVERROR(EAGAIN)) {
                 sleepMs(10);
                 continue;
-            }
-            if (m_videoIndex >= 0) {
-                m_pictureReady.set();
             }
             if (!endLogged && !m_imageSequence) {
                 endLogged = true;
@@ -353,18 +351,23 @@ void PlaybackCore::doSeek() {
             m_subtitleQueue.flush();
             m_subtitleQueue.putFlush();
         }
-        m_flushed = false;
         if (m_videoIndex >= 0) {
+            // From here on every queued picture of an older serial is stale, and the seek's
+            // wait ends with the first picture of the new one on screen.
+            const int serial = ++m_flushCounter;
+            {
+                std::lock_guard lock(m_pictureMutex);
+                m_awaitedSerial = serial;
+                m_pictureReady.reset();
+            }
             m_videoQueue.flush();
-            m_videoQueue.putFlush();
-            m_pictureReady.reset();
+            m_videoQueue.putFlush(serial);
         }
     }
     m_endReported = false;
     m_eofReached = false;
     m_videoDrained = false;
     m_emptyReported = false;
-    m_dropUntilFlushed = true;
     m_seekRequest = false;
     m_seekDone.set();
     if (m_videoIndex < 0) {
@@ -464,7 +467,7 @@ int PlaybackCore::openComponent(int streamIndex) {
             m_videoIndex = streamIndex;
             m_videoCodec = std::move(codec);
             stream->discard = AVDISCARD_DEFAULT;
-            m_videoQueue.putFlush();
+            m_videoQueue.putFlush(++m_flushCounter);
             m_videoThread = std::thread(&PlaybackCore::videoThread, this);
             break;
         case AVMEDIA_TYPE_SUBTITLE:
@@ -546,7 +549,6 @@ bool PlaybackCore::requestSeek(std::int64_t target, std::int64_t increment, int 
         return false;
     }
     m_owner.setSeekInProgress(true);
-    m_pausedAtSeek = m_paused.load();
     {
         std::lock_guard lock(m_seekMutex);
         m_seekTarget = target;
@@ -561,27 +563,29 @@ bool PlaybackCore::requestSeek(std::int64_t target, std::int64_t increment, int 
 void PlaybackCore::togglePause() {
     const bool wasPaused = m_paused.load();
     if (wasPaused) {
+        // A paused open resumed before its first picture was shown reports no psPause.
+        m_openedPaused = false;
         std::lock_guard pictureLock(m_pictureMutex);
         std::lock_guard clockLock(m_clockMutex);
         const double t = now();
+        // How far the frame timer moves on: the time since the picture on screen was shown.
+        // Pictures queued while paused keep their spacing and move on by the same amount.
+        double shift = 0.0;
         if (m_pictureShown) {
-            m_frameTimer += t + m_currentPtsDrift - m_currentPts;
+            shift = t + m_currentPtsDrift - m_currentPts;
+            m_frameTimer += shift;
             if (m_readPauseResult.load() != AVERROR(ENOSYS)) {
                 m_currentPts = m_currentPtsDrift + t;
             }
             m_currentPtsDrift = m_currentPts - t;
         } else if (t > m_frameTimer) {
-            // Nothing shown yet (opened paused and resumed before the event loop showed the
-            // first picture): the drift is still zero, so the arithmetic above would add the
-            // whole clock value to the frame timer and put every later picture hours ahead,
-            // stalling playback. Instead the timer and the pictures queued while paused move on
-            // by how far the timer fell behind, so the newest queued picture is due now and the
-            // spacing between pictures stays.
-            const double behind = t - m_frameTimer;
-            for (int i = 0; i < m_pictureSize; ++i) {
-                m_slots[(m_pictureRead + i) % kPictureSlots].targetTime += behind;
-            }
+            // Nothing shown yet: the drift is still zero, so the arithmetic above would put
+            // every later picture hours ahead. The newest queued picture becomes due now.
+            shift = t - m_frameTimer;
             m_frameTimer = t;
+        }
+        for (int i = 0; i < m_pictureSize; ++i) {
+            m_slots[(m_pictureRead + i) % kPictureSlots].targetTime += shift;
         }
     }
     m_paused = !wasPaused;
@@ -650,8 +654,17 @@ void PlaybackCore::refreshRefreshThread() {
 }
 
 void PlaybackCore::reportPosition() {
-    const double clock = hasVideo() ? videoClock() : audioClock();
-    std::int64_t position = std::llround(clock * 1000000.0) - m_startTime;
+    double clock = hasVideo() ? videoClock() : audioClock();
+    double videoEnd = NAN;
+    if (hasVideo()) {
+        std::lock_guard clockLock(m_clockMutex);
+        videoEnd = m_videoDecodedEnd;
+    }
+    if (!std::isnan(videoEnd)) {
+        // The picture clock runs on from the picture on screen; it never passes the end of the
+        // pictures decoded so far (an event loop held up, the end of a cut file).
+        clock = std::min(clock, videoEnd);
+    }
     std::lock_guard lock(m_reportMutex);
     bool atEnd = m_eofReached.load() && !m_captureDevice && !m_endReported.load();
     if (atEnd && hasVideo()) {
@@ -659,23 +672,35 @@ void PlaybackCore::reportPosition() {
         std::lock_guard pictureLock(m_pictureMutex);
         atEnd = m_pictureSize == 0;
     }
-    if ((atEnd || m_endReported.load()) && m_duration > 0) {
-        // The clock stops a little short of the duration (last picture, last buffer): the
-        // host's position reaches the end with the end report and stays there.
-        position = m_duration;
+    if (atEnd) {
+        // Everything is decoded and played out (late pictures may have been dropped): the file
+        // ends where its pictures and its sound end, not at a duration its header declares.
+        if (!std::isnan(videoEnd)) {
+            clock = std::max(clock, videoEnd);
+        }
+        if (hasAudio()) {
+            clock = std::max(clock, m_audioClockAtEnd.load());
+        }
     }
+    std::int64_t position = std::llround(clock * 1000000.0) - m_startTime;
     if (!hasVideo() && m_audioDuration > 0 && position >= m_audioDuration &&
         position < m_duration) {
         position = m_duration;
     }
     if (m_duration > 0 && position >= m_duration) {
         position = m_duration;
-        if (m_lastReported != position) {
-            m_positionReported = false;
-        }
     }
     if (position < 0) {
         position = 0;
+    }
+    if (m_endReported.load()) {
+        // After the end the position stays where the file ended (the picture clock would go
+        // back to the last picture shown, or run on).
+        position = m_endPosition;
+    }
+    if ((atEnd || position == m_duration) && m_lastReported != position) {
+        // The host's last position is where the file really ended.
+        m_positionReported = false;
     }
     m_owner.setCurrentPosition(position);
     if (!m_positionReported || std::llabs(position - m_lastReported) > 10000) {
@@ -684,6 +709,7 @@ void PlaybackCore::reportPosition() {
         m_owner.post(NotificationKind::Position, TPlayState::psPlay, position);
     }
     if (atEnd) {
+        m_endPosition = position;
         m_endReported = true;
         m_owner.changeState(TPlayState::psEnd);
     }

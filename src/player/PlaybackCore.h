@@ -83,16 +83,25 @@ public:
     int audioVolumeUsed() const;
 
     ManualEvent& seekDone() { return m_seekDone; }
+    // Set once the first picture after the latest seek is on screen, or the decoder ran dry
+    // after that seek without one (a seek to the very end), or the seek failed; reset by a seek.
     ManualEvent& pictureReady() { return m_pictureReady; }
 
-    // Copies the picture on screen (4:2:0) through fn under its slot lock; returns its time in
-    // seconds, or NAN when no picture has been made yet.
+    // Hands the picture on screen (4:2:0) to fn under its lock; returns its time in seconds, or
+    // NAN when no picture has been shown yet.
     double withShownPicture(const std::function<void(const AVFrame&)>& fn);
+    // Serialises a pause toggle and its state report with the report of a paused open's first
+    // picture, so psPause and psResume always arrive in the order they happened.
+    std::mutex& pauseMutex() { return m_pauseMutex; }
 
     // --- event loop (TPlayThread) only ---
-    void refresh(bool advance);
+    // Shows the next picture when it is due; while paused only the first picture of a paused
+    // open or of a seek. Reports the position.
+    void refresh();
     void redraw();
     void resized(int width, int height);
+    // The host window was exposed or got this size (0 x 0: size unknown): draw again.
+    void hostChanged(int width, int height);
     void relayout();
     void releaseDisplay();
     bool refreshPending() const { return m_refreshPending.load(); }
@@ -109,13 +118,22 @@ public:
 
 private:
     struct PictureSlot {
-        std::mutex mutex;  // the slot's picture: written by the video thread, read for display
+        std::mutex mutex;  // the slot's picture: written by the video thread, taken for display
         FramePtr picture;  // YUV 4:2:0 copy of the filtered picture
         double pts = 0.0;
         double targetTime = 0.0;  // guarded by m_pictureMutex
         std::int64_t position = -1;
         AVRational sampleAspect{0, 1};
-        int serial = 0;  // changes whenever the slot holds a new picture
+        int serial = 0;  // the decoder's flush serial when the picture was made
+    };
+    // The picture on screen. Showing a slot swaps its picture in here, so the video thread
+    // refills the slot with the buffer of the picture shown before and never overwrites the
+    // one on screen.
+    struct ShownPicture {
+        std::mutex mutex;  // taken after a slot's lock, never before
+        FramePtr picture;
+        double pts = NAN;
+        AVRational sampleAspect{0, 1};
     };
     struct SubtitleSlot {
         double pts = 0.0;
@@ -135,7 +153,14 @@ private:
     bool configureFilters(FilterGraphPtr& graph, AVFilterContext*& source, AVFilterContext*& sink,
                           const AVFrame& frame);
     int decodeVideoFrame(AVFrame* frame);
-    void flushVideo();
+    void flushVideo(int serial);
+    // Video thread: notes where the newest decoded picture ends (skipped ones included).
+    void noteDecodedPicture(const AVFrame& frame);
+    // Whether the video thread decodes although playback is paused: a paused open has no
+    // picture yet, or a seek has none yet.
+    bool decodeWhilePaused() const;
+    // Video thread: the decoder has handed out everything it had.
+    void decoderDrained();
     int outputPicture(AVFrame* frame, double pts, std::int64_t position);
     int queuePicture(AVFrame* frame, double pts, std::int64_t position);
 
@@ -150,10 +175,17 @@ private:
     void refreshRefreshThread();
     void reportPosition();
     void updateSubtitles(double picturePts);
+    void refreshPicture();
+    // Event loop: makes the read slot the picture on screen and releases the slot.
+    void showSlot(std::unique_lock<std::mutex>& pictureLock, double now);
 
     // display (event loop thread)
     bool ensureWindow();
-    void displayPicture(int slotIndex);
+    // Shows the picture on screen on the window when there is one, and tells the owner either
+    // way.
+    void displayShown();
+    // Draws the picture into the window (under the shown picture's lock); false when it could not.
+    bool presentPicture(AVFrame& picture);
     void displayAudio();
     void blendSubtitles(AVFrame& picture, double picturePts);
     void presentVisualisation();
@@ -212,11 +244,18 @@ private:
     std::atomic<bool> m_endReported{false};
     std::atomic<bool> m_reading{false};
     std::atomic<bool> m_videoDrained{false};
-    std::atomic<int> m_openedPaused{0};
-    std::atomic<bool> m_dropUntilFlushed{false};
-    std::atomic<bool> m_flushed{false};
-    std::atomic<bool> m_pausedAtSeek{false};
+    // A paused open whose first picture has not been shown yet (psPause is reported then).
+    std::atomic<bool> m_openedPaused{false};
+    std::mutex m_pauseMutex;
     std::atomic<bool> m_emptyReported{false};
+    // Flush serials tell pictures from before and after a seek apart. The read thread numbers
+    // every flush marker it puts into the video queue (1 at open, then one per seek); the video
+    // thread stamps each picture with the serial of the last marker it took.
+    int m_flushCounter = 0;                // read thread only
+    std::atomic<int> m_awaitedSerial{0};   // the latest seek's serial; written under m_pictureMutex
+    std::atomic<int> m_decoderSerial{0};   // video thread: serial of the last marker taken
+    std::atomic<int> m_outputSerial{0};    // video thread: serial of the last picture queued
+    std::atomic<int> m_drainedSerial{-1};  // video thread: serial when the decoder last ran dry
     ManualEvent m_seekDone{true};
     ManualEvent m_pictureReady{true};
 
@@ -228,7 +267,8 @@ private:
     int m_pictureRead = 0;
     int m_pictureWrite = 0;
     int m_pictureSize = 0;
-    int m_shownSlot = -1;
+    int m_shownSerial = 0;  // serial of the picture on screen; 0 before the first
+    ShownPicture m_shown;
     double m_skipFactor = 1.0;
     double m_skipCounter = 0.0;
     double m_frameTimer = 0.0;
@@ -237,8 +277,9 @@ private:
 
     // Video clock fields: written by the video thread and the event loop, guarded by m_clockMutex.
     mutable std::mutex m_clockMutex;
-    double m_videoPtsClock = 0.0;  // running picture time of the decoder output
-    double m_currentPts = 0.0;     // time of the picture on screen
+    double m_videoPtsClock = 0.0;    // running picture time of the decoder output
+    double m_videoDecodedEnd = NAN;  // end of the newest picture decoded since the last flush
+    double m_currentPts = 0.0;       // time of the picture on screen
     double m_currentPtsDrift = 0.0;
     std::int64_t m_currentPosition = -1;
     bool m_pictureShown = false;
@@ -297,6 +338,7 @@ private:
     std::mutex m_reportMutex;
     bool m_positionReported = false;
     std::int64_t m_lastReported = 0;
+    std::int64_t m_endPosition = 0;  // the position reported with psEnd
 
     // Display objects: event loop thread only.
     SDL_Window* m_window = nullptr;

@@ -17,38 +17,53 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 }  // namespace
 
-void PlaybackCore::refresh(bool advance) {
+void PlaybackCore::refresh() {
     if (m_closed.load() || m_abort.load()) {
         return;
     }
-    if (!hasVideo()) {
-        if (hasAudio()) {
-            displayAudio();
-            reportPosition();
-        }
-        return;
+    if (hasVideo()) {
+        refreshPicture();
+    } else if (hasAudio()) {
+        displayAudio();
+        reportPosition();
     }
+    // A paused open reports psPause once its first picture is on screen, after its position.
+    std::lock_guard pauseLock(m_pauseMutex);
+    if (m_openedPaused.load() && m_paused.load() && (m_pictureShown || !hasVideo())) {
+        m_openedPaused = false;
+        m_owner.changeState(TPlayState::psPause);
+    }
+}
+
+void PlaybackCore::refreshPicture() {
     bool dropped = false;
     for (;;) {
         std::unique_lock lock(m_pictureMutex);
         if (m_pictureSize == 0) {
-            lock.unlock();
-            if (!advance && m_shownSlot >= 0) {
-                displayPicture(m_shownSlot);
-            }
             break;
         }
         PictureSlot& slot = m_slots[m_pictureRead];
-        const double t = now();
-        if (advance && t < slot.targetTime && !m_dropUntilFlushed.load()) {
-            return;
+        const auto drop = [&] {
+            m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
+            --m_pictureSize;
+            dropped = true;
+            lock.unlock();
+            m_pictureChanged.notify_all();
+        };
+        if (slot.serial < m_awaitedSerial.load()) {
+            // Decoded before the latest seek.
+            drop();
+            continue;
         }
-        {
-            std::lock_guard clockLock(m_clockMutex);
-            m_currentPts = slot.pts;
-            m_currentPtsDrift = slot.pts - t;
-            m_currentPosition = slot.position;
-            m_pictureShown = true;
+        // The first picture of an open or of a seek is shown at once, even while paused, and
+        // never dropped: it is the picture the host asked for.
+        const bool first = slot.serial > m_shownSerial;
+        if (m_paused.load() && !first) {
+            break;
+        }
+        const double t = now();
+        if (!first && t < slot.targetTime) {
+            return;  // not due yet; the position is reported when it is shown
         }
         double nextTarget;
         if (m_pictureSize > 1) {
@@ -57,35 +72,14 @@ void PlaybackCore::refresh(bool advance) {
         } else {
             nextTarget = slot.targetTime + videoClock() - slot.pts;
         }
-        if (advance &&
-            ((m_frameDrop && !m_captureDevice && t > nextTarget) || m_dropUntilFlushed.load())) {
+        if (!first && m_frameDrop && !m_captureDevice && t > nextTarget) {
             m_skipFactor *= 1.05;
-            if (m_pictureSize > 1 || t > nextTarget + 0.5 || m_dropUntilFlushed.load()) {
-                m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
-                --m_pictureSize;
-                dropped = true;
-                lock.unlock();
-                m_pictureChanged.notify_all();
+            if (m_pictureSize > 1 || t > nextTarget + 0.5) {
+                drop();
                 continue;
             }
         }
-        const int showIndex = m_pictureRead;
-        const double shownPts = slot.pts;
-        lock.unlock();
-        updateSubtitles(shownPts);
-        displayPicture(showIndex);
-        if (advance) {
-            {
-                std::lock_guard relock(m_pictureMutex);
-                m_shownSlot = showIndex;
-                m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
-                --m_pictureSize;
-            }
-            m_pictureChanged.notify_all();
-        } else {
-            std::lock_guard relock(m_pictureMutex);
-            m_shownSlot = showIndex;
-        }
+        showSlot(lock, t);
         break;
     }
     if (!dropped) {
@@ -93,14 +87,42 @@ void PlaybackCore::refresh(bool advance) {
     }
 }
 
+void PlaybackCore::showSlot(std::unique_lock<std::mutex>& pictureLock, double t) {
+    PictureSlot& slot = m_slots[m_pictureRead];
+    {
+        std::lock_guard clockLock(m_clockMutex);
+        m_currentPts = slot.pts;
+        m_currentPtsDrift = slot.pts - t;
+        m_currentPosition = slot.position;
+        m_pictureShown = true;
+    }
+    const int serial = slot.serial;
+    const double shownPts = slot.pts;
+    {
+        std::lock_guard slotLock(slot.mutex);
+        std::lock_guard shownLock(m_shown.mutex);
+        std::swap(slot.picture, m_shown.picture);
+        m_shown.pts = slot.pts;
+        m_shown.sampleAspect = slot.sampleAspect;
+    }
+    m_shownSerial = serial;
+    m_pictureRead = (m_pictureRead + 1) % kPictureSlots;
+    --m_pictureSize;
+    if (serial >= m_awaitedSerial.load()) {
+        m_pictureReady.set();
+    }
+    pictureLock.unlock();
+    m_pictureChanged.notify_all();
+    updateSubtitles(shownPts);
+    displayShown();
+}
+
 void PlaybackCore::redraw() {
     if (m_closed.load()) {
         return;
     }
     if (hasVideo()) {
-        if (m_shownSlot >= 0) {
-            displayPicture(m_shownSlot);
-        }
+        displayShown();
     } else if (hasAudio()) {
         displayAudio();
     }
@@ -112,6 +134,22 @@ void PlaybackCore::resized(int width, int height) {
     m_owner.SetScreenWidth(width);
     m_owner.SetScreenHeight(height);
     redraw();
+}
+
+void PlaybackCore::hostChanged(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        redraw();
+        return;
+    }
+    if (m_window != nullptr && m_owner.hostWindow() != 0) {
+        // SDL learns the new size of a window it took over only from us.
+        int current[2] = {0, 0};
+        lib::sdl.SDL_GetWindowSize(m_window, &current[0], &current[1]);
+        if (current[0] != width || current[1] != height) {
+            lib::sdl.SDL_SetWindowSize(m_window, width, height);
+        }
+    }
+    resized(width, height);
 }
 
 void PlaybackCore::relayout() {
@@ -196,7 +234,7 @@ void PlaybackCore::blendSubtitles(AVFrame& picture, double picturePts) {
 }
 
 bool PlaybackCore::ensureWindow() {
-    if (m_owner.DisableDisplay() || m_windowFailed) {
+    if (m_owner.DisableDisplay()) {
         return false;
     }
     int wantWidth = m_owner.ScreenWidth();
@@ -209,6 +247,12 @@ bool PlaybackCore::ensureWindow() {
             wantWidth = 640;
             wantHeight = 480;
         }
+    }
+    if (m_owner.OffscreenDisplay() || m_windowFailed) {
+        // No window: the host draws the pictures; the visualisation takes the output area's size.
+        m_windowWidth = wantWidth;
+        m_windowHeight = wantHeight;
+        return false;
     }
     if (m_window == nullptr) {
         if (m_owner.hostWindow() != 0) {
@@ -228,6 +272,12 @@ bool PlaybackCore::ensureWindow() {
         if (m_window == nullptr || m_renderer == nullptr) {
             report("SDL: could not set video mode.", false);
             m_windowFailed = true;
+            if (m_window != nullptr) {
+                lib::sdl.SDL_DestroyWindow(m_window);
+                m_window = nullptr;
+            }
+            m_windowWidth = wantWidth;
+            m_windowHeight = wantHeight;
             return false;
         }
         lib::sdl.SDL_GetWindowSize(m_window, &m_windowWidth, &m_windowHeight);
@@ -254,19 +304,23 @@ bool PlaybackCore::ensureWindow() {
     return true;
 }
 
-void PlaybackCore::displayPicture(int slotIndex) {
-    if (!ensureWindow()) {
-        return;
+void PlaybackCore::displayShown() {
+    const bool haveWindow = ensureWindow();
+    bool onWindow = false;
+    {
+        std::lock_guard shownLock(m_shown.mutex);
+        if (!m_shown.picture) {
+            return;
+        }
+        if (m_subtitleIndex >= 0) {
+            blendSubtitles(*m_shown.picture, m_shown.pts);
+        }
+        onWindow = haveWindow && presentPicture(*m_shown.picture);
     }
-    PictureSlot& slot = m_slots[slotIndex];
-    std::lock_guard slotLock(slot.mutex);
-    if (!slot.picture) {
-        return;
-    }
-    AVFrame& picture = *slot.picture;
-    if (m_subtitleIndex >= 0) {
-        blendSubtitles(picture, slot.pts);
-    }
+    m_owner.pictureShown(onWindow);
+}
+
+bool PlaybackCore::presentPicture(AVFrame& picture) {
     if (m_texture == nullptr || m_textureWidth != picture.width ||
         m_textureHeight != picture.height) {
         if (m_texture != nullptr) {
@@ -276,7 +330,7 @@ void PlaybackCore::displayPicture(int slotIndex) {
             lib::sdl.SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_IYUV,
                                        SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
         if (m_texture == nullptr) {
-            return;
+            return false;
         }
         m_textureWidth = picture.width;
         m_textureHeight = picture.height;
@@ -284,8 +338,8 @@ void PlaybackCore::displayPicture(int slotIndex) {
     lib::sdl.SDL_UpdateYUVTexture(m_texture, nullptr, picture.data[0], picture.linesize[0],
                                   picture.data[1], picture.linesize[1], picture.data[2],
                                   picture.linesize[2]);
-    const double sar =
-        slot.sampleAspect.num > 0 && slot.sampleAspect.den > 0 ? av_q2d(slot.sampleAspect) : 0.0;
+    const AVRational aspect = m_shown.sampleAspect;
+    const double sar = aspect.num > 0 && aspect.den > 0 ? av_q2d(aspect) : 0.0;
     const playback::Rect rect = playback::displayRect(
         m_owner.AspectRatio(), sar, picture.width, picture.height, m_windowWidth, m_windowHeight);
     const SDL_Rect target{rect.x, rect.y, rect.width, rect.height};
@@ -293,13 +347,16 @@ void PlaybackCore::displayPicture(int slotIndex) {
     lib::sdl.SDL_RenderClear(m_renderer);
     lib::sdl.SDL_RenderCopy(m_renderer, m_texture, nullptr, &target);
     lib::sdl.SDL_RenderPresent(m_renderer);
+    return true;
 }
 
 void PlaybackCore::displayAudio() {
     const AudioDisplay mode = m_audioDisplay.load();
-    if (mode == AudioDisplay::None || !ensureWindow()) {
+    if (mode == AudioDisplay::None || m_owner.DisableDisplay()) {
         return;
     }
+    // Without a window the visualisation is still drawn, for the host to show.
+    const bool onWindow = ensureWindow();
     const int width = std::max(1, m_windowWidth);
     const int height = std::max(1, m_windowHeight);
     const int channels = std::max(1, m_audioChannels);
@@ -397,7 +454,10 @@ void PlaybackCore::displayAudio() {
             m_spectrumColumn = (x + 1) % width;
         }
     }
-    presentVisualisation();
+    if (onWindow) {
+        presentVisualisation();
+    }
+    m_owner.pictureShown(onWindow);
 }
 
 void PlaybackCore::presentVisualisation() {
@@ -449,21 +509,12 @@ void PlaybackCore::releaseDisplay() {
 }
 
 double PlaybackCore::withShownPicture(const std::function<void(const AVFrame&)>& fn) {
-    int index;
-    {
-        std::lock_guard lock(m_pictureMutex);
-        index = m_shownSlot >= 0 ? m_shownSlot : (m_pictureSize > 0 ? m_pictureRead : -1);
-    }
-    if (index < 0) {
+    std::lock_guard shownLock(m_shown.mutex);
+    if (!m_shown.picture) {
         return NAN;
     }
-    PictureSlot& slot = m_slots[index];
-    std::lock_guard slotLock(slot.mutex);
-    if (!slot.picture) {
-        return NAN;
-    }
-    fn(*slot.picture);
-    return slot.pts;
+    fn(*m_shown.picture);
+    return m_shown.pts;
 }
 
 std::vector<std::uint32_t> PlaybackCore::visualisationCopy(int& width, int& height) const {

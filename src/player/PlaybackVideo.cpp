@@ -42,8 +42,7 @@ void PlaybackCore::videoThread() {
         return;
     }
     for (;;) {
-        while (m_paused.load() && !m_abort.load() && !m_pausedAtSeek.load() &&
-               m_openedPaused.load() == 0) {
+        while (m_paused.load() && !m_abort.load() && !decodeWhilePaused()) {
             sleepMs(10);
         }
         if (m_abort.load()) {
@@ -75,10 +74,6 @@ void PlaybackCore::videoThread() {
         }
         bool failed = false;
         while (lib::avfilter.av_buffersink_get_frame(sink, filtered.get()) >= 0) {
-            if (m_dropUntilFlushed.load() && m_flushed.load()) {
-                m_dropUntilFlushed = false;
-                m_pausedAtSeek = false;
-            }
             const AVRational timeBase = m_videoStream->time_base;
             const double pts = filtered->pts == AV_NOPTS_VALUE
                                    ? 0.0
@@ -89,20 +84,9 @@ void PlaybackCore::videoThread() {
                 failed = true;
                 break;
             }
-            // A picture still on its way from before a seek does not count as the new one.
-            if (!m_dropUntilFlushed.load() || m_flushed.load()) {
-                m_pictureReady.set();
-            }
             m_endReported = false;
             if (!m_seekRequest.load()) {
                 m_owner.setSeekInProgress(false);
-            }
-            const int openedPaused = m_openedPaused.load();
-            if (openedPaused > 1) {
-                m_openedPaused = 0;
-                m_owner.changeState(TPlayState::psPause);
-            } else if (openedPaused > 0) {
-                m_openedPaused = openedPaused + 1;
             }
             if (m_step.load()) {
                 togglePause();
@@ -182,6 +166,7 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
                 pts = dts;
             }
             frame->pts = pts;
+            noteDecodedPicture(*frame);
             bool pass = false;
             {
                 std::lock_guard lock(m_pictureMutex);
@@ -198,7 +183,9 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
             continue;
         }
         if (received == AVERROR_EOF) {
-            m_videoDrained = true;
+            if (!m_videoDrained.exchange(true)) {
+                decoderDrained();
+            }
         } else if (received != AVERROR(EAGAIN)) {
             Logger().Log(&m_owner, TLogLevel::llInfo, "video decoding failed");
         }
@@ -207,7 +194,7 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
             return -1;
         }
         if (item.flush) {
-            flushVideo();
+            flushVideo(item.serial);
             continue;
         }
         AVPacket* packet = item.packet.get();
@@ -228,14 +215,46 @@ int PlaybackCore::decodeVideoFrame(AVFrame* frame) {
     }
 }
 
-void PlaybackCore::flushVideo() {
+void PlaybackCore::noteDecodedPicture(const AVFrame& frame) {
+    const double timeBase = av_q2d(m_videoStream->time_base);
+    double length = static_cast<double>(frame.pkt_duration) * timeBase;
+    if (length <= 0.0) {
+        const AVRational rate =
+            lib::avformat.av_guess_frame_rate(m_format.get(), m_videoStream, nullptr);
+        length = rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
+    }
+    std::lock_guard lock(m_clockMutex);
+    m_videoDecodedEnd = static_cast<double>(frame.pts) * timeBase + length;
+}
+
+bool PlaybackCore::decodeWhilePaused() const {
+    if (m_openedPaused.load() || m_seekRequest.load()) {
+        return true;
+    }
+    const int awaited = m_awaitedSerial.load();
+    return m_outputSerial.load() < awaited && m_drainedSerial.load() < awaited;
+}
+
+void PlaybackCore::decoderDrained() {
+    std::lock_guard lock(m_pictureMutex);
+    const int serial = m_decoderSerial.load();
+    m_drainedSerial = serial;
+    // A seek to the very end finds no picture: its wait ends here. Had the decoder made one,
+    // the wait ends when that picture is shown.
+    if (serial >= m_awaitedSerial.load() && m_outputSerial.load() < serial) {
+        m_pictureReady.set();
+    }
+}
+
+void PlaybackCore::flushVideo(int serial) {
     lib::avcodec.avcodec_flush_buffers(m_videoCodec.get());
     {
         std::unique_lock lock(m_pictureMutex);
         for (PictureSlot& slot : m_slots) {
             slot.targetTime = 0.0;
         }
-        // The event loop drops what is queued; wait for it so no old picture follows the seek.
+        // The event loop drops the stale pictures queued; wait for it so no old picture
+        // follows the seek.
         while (m_pictureSize > 0 && !m_abort.load() && !m_videoQueue.aborted()) {
             m_pictureChanged.wait_for(lock, std::chrono::milliseconds(10));
         }
@@ -249,8 +268,12 @@ void PlaybackCore::flushVideo() {
     m_faultyDts = 0;
     m_lastPtsForFault = AV_NOPTS_VALUE;
     m_lastDtsForFault = AV_NOPTS_VALUE;
+    {
+        std::lock_guard lock(m_clockMutex);
+        m_videoDecodedEnd = NAN;
+    }
     m_videoDrained = false;
-    m_flushed = true;
+    m_decoderSerial = serial;
 }
 
 int PlaybackCore::outputPicture(AVFrame* frame, double pts, std::int64_t position) {
@@ -313,7 +336,7 @@ int PlaybackCore::queuePicture(AVFrame* frame, double pts, std::int64_t position
         slot.pts = pts;
         slot.position = position;
         slot.sampleAspect = frame->sample_aspect_ratio;
-        ++slot.serial;
+        slot.serial = m_decoderSerial.load();
     }
     m_pictureWrite = (m_pictureWrite + 1) % kPictureSlots;
     {
@@ -331,6 +354,7 @@ int PlaybackCore::queuePicture(AVFrame* frame, double pts, std::int64_t position
         m_frameTimer += delay;
         slot.targetTime = m_frameTimer;
         ++m_pictureSize;
+        m_outputSerial = slot.serial;
     }
     m_pictureChanged.notify_all();
     return 0;
@@ -348,7 +372,7 @@ void PlaybackCore::freeSubtitleSlot(SubtitleSlot& slot) {
 
 void PlaybackCore::subtitleThread() {
     for (;;) {
-        while (m_paused.load() && !m_abort.load() && !m_pausedAtSeek.load()) {
+        while (m_paused.load() && !m_abort.load() && !decodeWhilePaused()) {
             sleepMs(10);
         }
         PacketQueue::Item item;

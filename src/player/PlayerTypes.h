@@ -38,5 +38,9 @@ using TPositionEvent = std::function<void(TCustomPlayer* sender, std::int64_t pt
 using TPlayStateEvent = std::function<void(TCustomPlayer* sender, TPlayState state)>;
 // Called on the video thread with the decoded picture as a 24-bit bitmap the handler may change.
 using THookEvent = std::function<void(TCustomPlayer* sender, Bitmap& bitmap, std::int64_t pts)>;
+// Called on the player's event-loop thread each time a picture (or the audio visualisation) is
+// put on screen; onWindow is false when no SDL window showed it (offscreen display, or a window
+// that could not be made), so the host has to draw it itself.
+using TPictureShownEvent = std::function<void(TCustomPlayer* sender, bool onWindow)>;
 
 }  // namespace velmora

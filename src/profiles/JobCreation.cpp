@@ -1,5 +1,9 @@
 #include "profiles/JobCreation.h"
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include "probe/MediaProbe.h"
 
 namespace velmora {
@@ -12,6 +16,33 @@ JobCreation refused(JobStep step, std::string message, JobRecords records = {}) 
     creation.message = std::move(message);
     creation.records = std::move(records);
     return creation;
+}
+
+// The list's names with this job's own source among the sources, which no output may overwrite.
+JobListNames withSource(const JobListNames& list, const std::string& sourceFile) {
+    JobListNames names = list;
+    if (!namesAny(names.sources, sourceFile)) {
+        names.sources.push_back(sourceFile);
+    }
+    return names;
+}
+
+// A built job registered, or the naming failure as the step it failed at.
+JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
+                          const std::string& extOptions = {}) {
+    if (!build.records) {
+        switch (build.failure) {
+            case JobBuildFailure::OutputIsSource:
+                return refused(JobStep::OutputIsSource, build.clash);
+            case JobBuildFailure::SourceIsListedOutput:
+                return refused(JobStep::SourceIsListedOutput, build.clash);
+            default:
+                return refused(JobStep::OutputName, build.clash);
+        }
+    }
+    JobRecords& records = *build.records;
+    records.output.ExtOptions = extOptions;
+    return registerJob(converter, std::move(records));
 }
 
 }  // namespace
@@ -28,6 +59,22 @@ std::optional<std::int64_t> openSource(TMediaConverter& converter, const std::st
     TFileStreamInfo info;
     const std::int64_t durationUs = probe.GetFileStreamInfo(info) ? info.Duration : -1;
     probe.Close();
+    return durationUs;
+}
+
+std::optional<std::int64_t> sourceDurationThroughTask(TMediaConverter& converter,
+                                                      const std::string& sourceFile) {
+    const TInputOptions input = makeInputOptions(sourceFile);
+    const int task = converter.AddTask(sourceFile, &input);
+    std::optional<std::int64_t> durationUs;
+    if (task >= 0) {
+        const AVFormatContext* context = converter.InputFormatContext(task, 0);
+        // AV_NOPTS_VALUE, an input that states no duration, is negative too.
+        if (context != nullptr && context->duration >= 0) {
+            durationUs = context->duration;
+        }
+    }
+    converter.ClearTasks();
     return durationUs;
 }
 
@@ -60,25 +107,32 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
     if (!resolved.pending) {
         return refused(JobStep::Options, resolved.error);
     }
+    return registerBuild(
+        converter,
+        buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, withSource(list, sourceFile)),
+        choices.extOptions);
+}
 
-    JobListNames names = list;
-    if (!namesAny(names.sources, sourceFile)) {
-        names.sources.push_back(sourceFile);
+JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
+                             ExistingFileRule rule, const JobListNames& list) {
+    std::string error;
+    if (!openSource(converter, pending.SourceFile, &error)) {
+        return refused(JobStep::OpenSource, std::move(error));
     }
-    JobBuild build = buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, names);
-    if (!build.records) {
-        switch (build.failure) {
-            case JobBuildFailure::OutputIsSource:
-                return refused(JobStep::OutputIsSource, build.clash);
-            case JobBuildFailure::SourceIsListedOutput:
-                return refused(JobStep::SourceIsListedOutput, build.clash);
-            default:
-                return refused(JobStep::OutputName, build.clash);
-        }
+    return registerBuild(converter, buildOneFileJob(pending, rule, fileExistsOnDisk,
+                                                    withSource(list, pending.SourceFile)));
+}
+
+JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
+                                  const std::string& sourceFile, const std::string& outputFolder,
+                                  ExistingFileRule rule, const JobListNames& list) {
+    std::string error;
+    if (!openSource(converter, sourceFile, &error)) {
+        return refused(JobStep::OpenSource, std::move(error));
     }
-    JobRecords& records = *build.records;
-    records.output.ExtOptions = choices.extOptions;
-    return registerJob(converter, std::move(records));
+    return registerBuild(
+        converter, buildSeveralFilesJob(pending, sourceFile, outputFolder, rule, fileExistsOnDisk,
+                                        withSource(list, sourceFile)));
 }
 
 }  // namespace velmora

@@ -1,8 +1,8 @@
 // Job creation with the converter: the source opened with the converter's probe, the choices
 // resolved, the output named, and the records registered with the converter (AddTask,
 // SetOutputFile) to prove the job can be set up. velmora-cli convert and the window's
-// `velmora --profile CODE FILE...` make their jobs with createJob; the window's dialog flows use
-// openSource and registerJob around their own choices.
+// `velmora --profile CODE FILE...` make their jobs with createJob; the window's dialog flows,
+// whose choices the option settings confirmed, with createOneFileJob and createSeveralFilesJob.
 //
 // Threads: main thread, like every converter operation.
 #pragma once
@@ -48,8 +48,25 @@ struct JobCreation {
 std::optional<std::int64_t> openSource(TMediaConverter& converter, const std::string& sourceFile,
                                        std::string* error);
 
+// The duration probe of the option settings: the source added as a task of the converter (with
+// the ".dat" rule), the opened input's duration read, and the converter's tasks cleared again.
+// Nothing when the task cannot be added or the input states no duration.
+std::optional<std::int64_t> sourceDurationThroughTask(TMediaConverter& converter,
+                                                      const std::string& sourceFile);
+
 // AddTask and SetOutputFile for a job's records; a task whose output is refused is removed again.
 JobCreation registerJob(TMediaConverter& converter, JobRecords records);
+
+// The one-file add of pending.SourceFile once the option settings confirmed pending: the source
+// opened, the records built with the cut range and named within the list, and registered.
+JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
+                             ExistingFileRule rule, const JobListNames& list);
+
+// One file of a several-files add with the confirmed choices: named outputFolder / its stem + the
+// last extension of pending.OutputFile, never cut.
+JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
+                                  const std::string& sourceFile, const std::string& outputFolder,
+                                  ExistingFileRule rule, const JobListNames& list);
 
 // The whole add of one source with fixed choices, named with the other jobs of the list in view
 // (their outputs are taken, their sources must not be overwritten; the source is added to them).

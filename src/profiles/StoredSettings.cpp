@@ -1,5 +1,6 @@
 #include "profiles/StoredSettings.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -12,6 +13,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::array<std::string_view, 4> kPictureTypes = {"BMP", "JPG", "GIF", "PNG"};
+
+bool isPictureType(std::string_view value) {
+    return std::find(kPictureTypes.begin(), kPictureTypes.end(), value) != kPictureTypes.end();
+}
 
 // A saved folder, created when missing; nothing when it cannot be used.
 std::optional<std::string> usableSavedFolder(const std::optional<std::string>& saved) {
@@ -89,16 +94,30 @@ std::string readSnapshotFolder(const SettingsFile& settings, const std::string& 
     return useDefaultFolder(settings, kSnapshotSection, kSnapshotDirKey, defaultFolder);
 }
 
+bool writeSnapshotFolder(const SettingsFile& settings, const std::string& folder) {
+    std::error_code error;
+    if (folder.empty() || !fs::is_directory(fs::path(folder), error)) {
+        return false;
+    }
+    return settings.write(kSnapshotSection, kSnapshotDirKey, folder);
+}
+
+std::span<const std::string_view> snapshotPictureTypes() {
+    return kPictureTypes;
+}
+
 std::string readSnapshotPicture(const SettingsFile& settings) {
     if (const auto saved = settings.read(kSnapshotSection, kSnapshotPictureKey)) {
-        for (const std::string_view type : kPictureTypes) {
-            if (*saved == type) {
-                return *saved;
-            }
+        if (isPictureType(*saved)) {
+            return *saved;
         }
     }
     settings.write(kSnapshotSection, kSnapshotPictureKey, kDefaultPictureType);
     return kDefaultPictureType;
+}
+
+bool writeSnapshotPicture(const SettingsFile& settings, std::string_view type) {
+    return isPictureType(type) && settings.write(kSnapshotSection, kSnapshotPictureKey, type);
 }
 
 std::optional<std::string> readSkin(const SettingsFile& settings) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -49,9 +50,19 @@ std::string defaultOutputFolder();
 // otherwise defaultFolder, created and written back.
 std::string readSnapshotFolder(const SettingsFile& settings, const std::string& defaultFolder);
 
+// Saves a snapshot folder the user picked, but only when it exists. False when nothing was
+// written.
+bool writeSnapshotFolder(const SettingsFile& settings, const std::string& folder);
+
+// The four snapshot picture types, in menu order: "BMP", "JPG", "GIF", "PNG".
+std::span<const std::string_view> snapshotPictureTypes();
+
 // "BMP", "JPG", "GIF" or "PNG". When the file is missing, the key absent or the value none of
 // the four, "BMP" is written back and returned.
 std::string readSnapshotPicture(const SettingsFile& settings);
+
+// Saves one of the four types; false, and nothing written, for any other value.
+bool writeSnapshotPicture(const SettingsFile& settings, std::string_view type);
 
 // The saved look, if any; the value is not checked here.
 std::optional<std::string> readSkin(const SettingsFile& settings);

@@ -10,6 +10,7 @@
 
 #include "medialib/LibraryHandles.h"
 #include "medialib/MediaLibLoader.h"
+#include "samples/FrameNumberCode.h"
 
 namespace velmora {
 namespace {
@@ -156,6 +157,19 @@ void addStream(StreamWriter& writer, AVFormatContext* output,
     setDictionary(&writer.stream->metadata, tags);
 }
 
+// Key frames exactly every `interval` frames: the encoders also start one at a scene change,
+// which their scene-change threshold turns off (0 for libx264, a huge value for the others).
+void setKeyFrameInterval(AVCodecContext* encoder, int interval) {
+    encoder->gop_size = interval;
+    encoder->keyint_min = interval;
+    const bool x264 = std::string(encoder->codec->name) == "libx264";
+    const int result = lib::avutil.av_opt_set(encoder, "sc_threshold", x264 ? "0" : "1000000000",
+                                              AV_OPT_SEARCH_CHILDREN);
+    if (result < 0 && result != AVERROR_OPTION_NOT_FOUND) {
+        check(result, "cannot turn off scene-change key frames");
+    }
+}
+
 StreamWriter makeVideo(const SampleSpec& spec, AVFormatContext* output) {
     if (spec.width <= 0 || spec.height <= 0) {
         fail("invalid picture size " + std::to_string(spec.width) + "x" +
@@ -189,6 +203,9 @@ StreamWriter makeVideo(const SampleSpec& spec, AVFormatContext* output) {
                                ":duration=" + number(spec.durationSeconds);
     std::string description =
         spec.movingPicture ? "testsrc2=" + common : "color=color=0x3060c0:" + common;
+    if (spec.frameNumberCode) {
+        description += "," + frameNumberCodeFilter(spec.width, spec.height);
+    }
     if (!spec.videoFilter.empty()) {
         description += "," + spec.videoFilter;
     }
@@ -206,6 +223,9 @@ StreamWriter makeVideo(const SampleSpec& spec, AVFormatContext* output) {
     encoder->sample_aspect_ratio = AVRational{1, 1};
     if (spec.videoBitRate > 0) {
         encoder->bit_rate = spec.videoBitRate;
+    }
+    if (spec.keyFrameInterval > 0) {
+        setKeyFrameInterval(encoder, spec.keyFrameInterval);
     }
     if (spec.videoCodec == "libx264") {
         // Fixtures should be quick to make; this preset still has B-frames and CABAC.

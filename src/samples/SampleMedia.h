@@ -39,6 +39,12 @@ struct SampleSpec {
 
     bool movingPicture = true;  // a moving test picture with a frame counter; false: a still colour
     std::string videoFilter;    // extra filter text applied after the picture source
+    // Draws each frame's number into the picture as a code that readFrameNumber
+    // (FrameNumberCode.h) reads back, before videoFilter.
+    bool frameNumberCode = false;
+    // Key frames exactly every n frames, with no extra ones at scene changes; 0: the encoder's
+    // own choice.
+    int keyFrameInterval = 0;
 };
 
 // Writes a clip as the sample spec describes to path, replacing any file there. Returns false with a

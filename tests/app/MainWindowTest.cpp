@@ -15,8 +15,10 @@
 #include <QtTest>
 #include <fstream>
 
+#include "ModalScript.h"
 #include "WindowFixture.h"
 #include "app/CommandLine.h"
+#include "app/FormatChooser.h"
 #include "app/JobListView.h"
 #include "app/LogPane.h"
 #include "app/OpenFileFilter.h"
@@ -63,7 +65,7 @@ private slots:
     void toolbarHintsAndShortcuts_data();
     void toolbarHintsAndShortcuts();
     void deleteKeyRemovesTheSelectedRow();
-    void dropIsAcceptedAndHandedToTheSeveralFilesFlow();
+    void dropIsAcceptedAndHandedToTheDropFlow();
     void addCommandsUseTheFilterAndHandOverTheirFiles();
     void rowMenuOpensTheOutputOnceItExists();
     void rowSelectionPreparesThePreview();
@@ -267,10 +269,14 @@ void MainWindowTest::deleteKeyRemovesTheSelectedRow() {
     QCOMPARE(sourcesOf(window->jobList()), QStringList({"/src/b.mkv"}));
 }
 
-void MainWindowTest::dropIsAcceptedAndHandedToTheSeveralFilesFlow() {
+void MainWindowTest::dropIsAcceptedAndHandedToTheDropFlow() {
     WindowFixture fixture;
     auto window = fixture.makeWindow();
-    QSignalSpy several(window.get(), &MainWindow::addSeveralFilesRequested);
+    QSignalSpy several(window.get(), &MainWindow::addDroppedFilesRequested);
+    // The flow shows the format chooser; cancelling it adds nothing.
+    ModalScript script;
+    script.on<app::FormatChooser>(
+        [](app::FormatChooser& chooser) { chooser.cancelButton()->click(); });
     const QString file = fixture.path(QStringLiteral("dropped.mkv"));
     writeText(file, "x");
     QMimeData data;
@@ -287,7 +293,8 @@ void MainWindowTest::dropIsAcceptedAndHandedToTheSeveralFilesFlow() {
     const QStringList paths = several.at(0).at(0).toStringList();
     QCOMPARE(paths.size(), 2);  // the remote address is not a file here
     QCOMPARE(paths[0], file);
-    QCOMPARE(window->jobList().rowCount(), 0);  // job creation's dialogs take it from here
+    QVERIFY2(script.finished(), qPrintable(script.failure()));
+    QCOMPARE(window->jobList().rowCount(), 0);
 
     QMimeData text;
     text.setText(QStringLiteral("no files"));
@@ -303,6 +310,12 @@ void MainWindowTest::addCommandsUseTheFilterAndHandOverTheirFiles() {
     QSignalSpy several(window.get(), &MainWindow::addSeveralFilesRequested);
     const QString file = fixture.path(QStringLiteral("clip.mkv"));
     writeText(file, "x");
+    // Each add that gets its files shows the format chooser; both are cancelled.
+    ModalScript script;
+    for (int add = 0; add < 2; ++add) {
+        script.on<app::FormatChooser>(
+            [](app::FormatChooser& chooser) { chooser.cancelButton()->click(); });
+    }
 
     fixture.desktop.fileToChoose = fixture.path(QStringLiteral("gone.mkv"));
     window->action(WindowAction::AddOneFile)->trigger();
@@ -316,6 +329,8 @@ void MainWindowTest::addCommandsUseTheFilterAndHandOverTheirFiles() {
     fixture.desktop.filesToChoose.clear();
     window->action(WindowAction::AddSeveralFiles)->trigger();
     QCOMPARE(several.count(), 1);
+    QVERIFY2(script.finished(), qPrintable(script.failure()));
+    QCOMPARE(window->jobList().rowCount(), 0);
 }
 
 void MainWindowTest::rowMenuOpensTheOutputOnceItExists() {

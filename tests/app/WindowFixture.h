@@ -64,6 +64,9 @@ public:
     // The folder the window uses when system.ini names none.
     QString defaultOutputFolder() const { return path(QStringLiteral("Video_Directory")); }
     QString skinsFolder() const { return path(QStringLiteral("skins")); }
+    // The snapshot folder when system.ini names none, and the folder of the shutter sound.
+    QString defaultSnapshotFolder() const { return path(QStringLiteral("Video_Directory/快照")); }
+    QString soundsFolder() const { return path(QStringLiteral("sounds")); }
 
     app::WindowSetup setup(bool fakeEngines = true);
     std::unique_ptr<app::MainWindow> makeWindow(bool fakeEngines = true);

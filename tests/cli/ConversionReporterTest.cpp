@@ -26,6 +26,9 @@ TEST(ProgressLineTest, ShowsPercentSecondsFpsSpeedAndRemainingTime) {
          "[3] 100%     12.0s     - fps   3.00x  ETA --:--:--"},
         // Nothing elapsed yet: no speed.
         {{0, 0, 10'000'000, 0, 0, 0.0}, "[1]   0%      0.0s     0 fps   0.00x  ETA --:--:--"},
+        // The engine has no rate before a second has passed: frames over elapsed time.
+        {{0, 2'000'000, 4'000'000, 50, 0, 0.5},
+         "[1]  50%      2.0s   100 fps   4.00x  ETA 00:00:01"},
     };
     for (const auto& row : rows) {
         const std::string label = "[" + std::to_string(row.progress.job + 1) + "]";
@@ -33,14 +36,31 @@ TEST(ProgressLineTest, ShowsPercentSecondsFpsSpeedAndRemainingTime) {
     }
 }
 
+TEST(ProgressLineTest, RateComesFromFramesWhileTheEngineHasNone) {
+    const struct {
+        JobProgress progress;
+        int fps;
+    } rows[] = {
+        {{0, 0, -1, 24, 0, 0.4}, 60},   // first report of a job
+        {{0, 0, -1, 24, 30, 0.4}, 30},  // the engine's own rate wins
+        {{0, 0, -1, 0, 0, 0.4}, 0},     // no frame written yet
+        {{0, 0, -1, 24, 0, 0.0}, 0},    // no time passed
+        {{0, 0, -1, -1, -1, 0.4}, -1},  // no video
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(framesPerSecond(row.progress), row.fps)
+            << row.progress.frame << " frames, engine " << row.progress.fps;
+    }
+}
+
 TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
     std::ostringstream out;
     const auto reporter = makeJsonReporter(out);
     reporter->added(0, "in.mkv", "out.avi");
-    reporter->progress({0, 5'000'000, 10'000'000, 10, 25, 1.0});
-    JobOutcome failed{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1, {}};
-    reporter->finished(failed);
-    reporter->allDone({failed});
+    reporter->progress({0, 5'000'000, 10'000'000, 10, 0, 0.5});
+    JobOutcome refused{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1, {}};
+    reporter->finished(refused);
+    reporter->allDone({refused});
 
     std::istringstream lines(out.str());
     std::vector<nlohmann::json> events;
@@ -48,21 +68,34 @@ TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
         events.push_back(nlohmann::json::parse(line));
     }
     ASSERT_EQ(events.size(), 4u);
+    for (const nlohmann::json& event : events) {
+        EXPECT_EQ(event["schema"], kEventSchemaVersion);
+    }
     EXPECT_EQ(events[0]["event"], "added");
     EXPECT_EQ(events[0]["job"], 1);
     EXPECT_EQ(events[1]["event"], "progress");
     EXPECT_DOUBLE_EQ(events[1]["percent"].get<double>(), 50.0);
-    // A job that could not be added is reported as failed; invalid UTF-8 does not break JSON.
-    EXPECT_EQ(events[2]["event"], "failed");
-    EXPECT_EQ(events[2]["status"], "not added");
-    EXPECT_FALSE(events[2].contains("size"));
+    EXPECT_DOUBLE_EQ(events[1]["converted_seconds"].get<double>(), 5.0);
+    EXPECT_DOUBLE_EQ(events[1]["elapsed_seconds"].get<double>(), 0.5);
+    EXPECT_EQ(events[1]["fps"], 20);
+    // A job that could not be added says so in its status, in its own event and in the summary
+    // alike; invalid UTF-8 does not break JSON.
+    EXPECT_EQ(events[2]["event"], "result");
+    EXPECT_EQ(events[2]["status"], "not-added");
+    EXPECT_FALSE(events[2].contains("size_bytes"));
+    EXPECT_FALSE(events[2].contains("output"));
     EXPECT_EQ(events[3]["event"], "all-done");
-    EXPECT_EQ(events[3]["jobs"].size(), 1u);
+    ASSERT_EQ(events[3]["jobs"].size(), 1u);
+    nlohmann::json sameJob = events[2];
+    sameJob.erase("schema");
+    sameJob.erase("event");
+    EXPECT_EQ(events[3]["jobs"][0], sameJob);
 }
 
 TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     std::ostringstream out;
-    const auto reporter = makeTextReporter(out, false);
+    std::ostringstream err;
+    const auto reporter = makeTextReporter(out, err, false);
     reporter->progress({0, 1'000'000, 2'000'000, 25, 25, 1.0});
     reporter->progress({0, 2'000'000, 2'000'000, 50, 25, 2.0});
     reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}});
@@ -74,6 +107,48 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     EXPECT_NE(text.find("[1] done"), std::string::npos);
     EXPECT_NE(text.find("2.00s"), std::string::npos);
     EXPECT_NE(text.find("2.0 KiB  in.mkv -> out.avi"), std::string::npos);
+    EXPECT_TRUE(err.str().empty());
+}
+
+TEST(TextReporterTest, AJobThatEndsDoneEndsItsLineAtAHundredPercent) {
+    for (const bool live : {false, true}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const auto reporter = makeTextReporter(out, err, live);
+        // The last report came just before the end, as it does.
+        reporter->progress({0, 9'960'000, 10'000'000, 249, 162, 1.5});
+        reporter->finished(
+            {0, "in.mkv", "out.mkv", JobStatus::done, "", 1.6, 10'070'000, 2048, {}});
+        reporter->progress({1, 3'000'000, 10'000'000, 75, 50, 1.5});
+        reporter->finished({1,
+                            "in.mkv",
+                            "cut.mkv",
+                            JobStatus::incomplete,
+                            "only 3.0 s of 10.0 s",
+                            1.6,
+                            3'000'000,
+                            2048,
+                            {}});
+        const std::string text = out.str();
+        const std::size_t last = text.find("[1] 100%     10.0s   156 fps   6.25x  ETA 00:00:00\n");
+        ASSERT_NE(last, std::string::npos) << text;
+        EXPECT_NE(text.find("[1] done\n", last), std::string::npos) << text;
+        // Only a done job is shown complete.
+        EXPECT_EQ(text.find("[2] 100%"), std::string::npos) << text;
+        EXPECT_NE(text.find("[2] incomplete: only 3.0 s of 10.0 s\n"), std::string::npos) << text;
+    }
+}
+
+TEST(TextReporterTest, WarningsAndErrorsGoToTheErrorStream) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const auto reporter = makeTextReporter(out, err, false);
+    reporter->notice(NoticeLevel::info, "Sample clip: a.mkv");
+    reporter->notice(NoticeLevel::warning, "no media files in d");
+    reporter->notice(NoticeLevel::error, "cannot load the media libraries: x");
+    EXPECT_EQ(out.str(), "Sample clip: a.mkv\n");
+    EXPECT_EQ(err.str(),
+              "warning: no media files in d\nerror: cannot load the media libraries: x\n");
 }
 
 TEST(ReporterTest, EndStatesGiveStatusAndText) {
@@ -87,7 +162,8 @@ TEST(ReporterTest, EndStatesGiveStatusAndText) {
     EXPECT_EQ(outcome.message, "only 4.9 s of 10.0 s converted");
 
     std::ostringstream text;
-    makeTextReporter(text, false)->allDone({outcome});
+    std::ostringstream err;
+    makeTextReporter(text, err, false)->allDone({outcome});
     EXPECT_NE(text.str().find("[1] incomplete"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("\n      only 4.9 s of 10.0 s converted\n"), std::string::npos)
         << text.str();
@@ -95,7 +171,8 @@ TEST(ReporterTest, EndStatesGiveStatusAndText) {
     std::ostringstream json;
     makeJsonReporter(json)->finished(outcome);
     const auto event = nlohmann::json::parse(json.str());
-    EXPECT_EQ(event["event"], "incomplete");
+    EXPECT_EQ(event["event"], "result");
+    EXPECT_EQ(event["status"], "incomplete");
     EXPECT_EQ(event["end_state"], "incomplete");
     EXPECT_EQ(event["message"], "only 4.9 s of 10.0 s converted");
 

@@ -18,6 +18,7 @@
 #include <sstream>
 #include <thread>
 
+#include "CliRun.h"
 #include "OutputFacts.h"
 #include "cli/InterruptWatch.h"
 #include "engine/OutputPartFile.h"
@@ -26,58 +27,13 @@
 #include "support/MediaLibraries.h"
 #include "support/TempDir.h"
 
-extern char** environ;
-
 namespace velmora::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// velmora-cli started with its output (both streams) going to a file.
-class CliProcess {
-public:
-    CliProcess(const std::vector<std::string>& arguments, const std::string& outputFile)
-        : m_outputFile(outputFile) {
-        std::vector<std::string> all{VELMORA_CLI_PATH};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& argument : all) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~CliProcess() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            wait();
-        }
-    }
-
-    void signal(int number) const { ::kill(m_pid, number); }
-    // The exit code, or -signal when a signal ended it.
-    int wait() {
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    }
-    std::string output() const {
-        std::ifstream in(m_outputFile);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-
-private:
-    std::string m_outputFile;
-    pid_t m_pid = -1;
-};
+using test::CliProcess;
 
 // Polls until done() holds; false after a minute (a hung run, not a slow machine).
 bool waitFor(const std::function<bool()>& done) {

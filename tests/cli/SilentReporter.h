@@ -14,7 +14,7 @@ public:
     void progress(const JobProgress&) override { ++progressCount; }
     void finished(const JobOutcome&) override {}
     void allDone(const std::vector<JobOutcome>&) override { ++allDoneCount; }
-    void notice(const std::string& text) override { notices.push_back(text); }
+    void notice(NoticeLevel, const std::string& text) override { notices.push_back(text); }
 
     int progressCount = 0;
     int allDoneCount = 0;

@@ -76,26 +76,43 @@ TEST(FormatTest, FormatsTimesAndSizes) {
     EXPECT_EQ(MediaTypeName(-1), "Unknown");
 }
 
-TEST(FileNameTest, KeepsNamesAndStripsTheMarker) {
+TEST(FileNameTest, EveryNameThatIsNoUrlMeansAFile) {
     const struct {
         const char* name;
-        bool plainProtocol;
-    } protocols[] = {
-        {"http://host/clip.mp4", true},
-        {"udp://239.0.0.1:1234", true},
-        {"unicode:utf8:/x", true},
-        {"https://host/clip.mp4", false},
-        {"HTTP://host", false},
-        {"/videos/a:b.mp4", false},
-        {"cp:x", false},
-        {"plain.mp4", false},
-        {":http", false},
+        bool plainProtocol;       // listed as a protocol that is never rewritten
+        const char* libraryName;  // what the format library is given
+    } rows[] = {
+        {"http://host/clip.mp4", true, "http://host/clip.mp4"},
+        {"udp://239.0.0.1:1234", true, "udp://239.0.0.1:1234"},
+        {"https://host/clip.mp4", false, "https://host/clip.mp4"},
+        {"rtmp+tls://host/x", false, "rtmp+tls://host/x"},
+        {"/videos/a:b.mp4", false, "/videos/a:b.mp4"},
+        {"/home/user/视频/片段.mkv", false, "/home/user/视频/片段.mkv"},
+        {"file:clip.mkv", false, "file:clip.mkv"},
+        // Relative names with a colon would be read as a protocol ("pipe:" reads standard
+        // input); names without one get the file protocol too, so they can never turn into one.
+        {"part1:intro.mkv", false, "file:part1:intro.mkv"},
+        {"pipe:x.mkv", true, "file:pipe:x.mkv"},
+        {"pipe:", true, "file:pipe:"},
+        {"http:clip.mp4", true, "file:http:clip.mp4"},
+        {"unicode:utf8:/x", true, "file:unicode:utf8:/x"},
+        {"cp:x", false, "file:cp:x"},
+        {"plain.mp4", false, "file:plain.mp4"},
+        {"sub/dir/a.mkv", false, "file:sub/dir/a.mkv"},
+        {":http", false, "file::http"},
+        {"1abc://x", false, "file:1abc://x"},
+        {"a b://x", false, "file:a b://x"},
+        {"://x", false, "file:://x"},
+        {"", false, ""},
     };
-    for (const auto& row : protocols) {
+    for (const auto& row : rows) {
         EXPECT_EQ(StartsWithPlainProtocol(row.name), row.plainProtocol) << row.name;
-        EXPECT_EQ(ToLibraryFileName(row.name), row.name);
+        EXPECT_EQ(ToLibraryFileName(row.name), row.libraryName) << row.name;
+        if (*row.name != '\0') {
+            EXPECT_EQ(FromLibraryFileName(ToLibraryFileName(row.name)),
+                      std::string(row.name).rfind("file:", 0) == 0 ? row.name + 5 : row.name);
+        }
     }
-    EXPECT_EQ(ToLibraryFileName("/home/user/视频/片段.mkv"), "/home/user/视频/片段.mkv");
 
     const struct {
         const char* text;
@@ -106,6 +123,8 @@ TEST(FileNameTest, KeepsNamesAndStripsTheMarker) {
         {"unicode:utf8:", "unicode:utf8:"},  // 13 bytes: not marked
         {"Unicode:utf8:/x", "Unicode:utf8:/x"},
         {"/plain/path.mp4", "/plain/path.mp4"},
+        {"file:part1:intro.mkv", "part1:intro.mkv"},
+        {"http://host/a.mp4", "http://host/a.mp4"},
     };
     for (const auto& row : marked) {
         EXPECT_EQ(FromLibraryFileName(row.text), row.name) << row.text;

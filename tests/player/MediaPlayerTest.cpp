@@ -1,12 +1,14 @@
 // The player against generated clips, headless (SDL's dummy video and audio drivers).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "medialib/PictureConverter.h"
 #include "player/CustomPlayer.h"
 #include "player/PlaybackCore.h"
+#include "player/PlayerRecorder.h"
 #include "samples/SampleMedia.h"
 #include "support/MediaLibraries.h"
 #include "support/TempDir.h"
@@ -31,48 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Records what the player reports; handlers run on the event thread.
-struct Recorder {
-    std::mutex mutex;
-    std::vector<TPlayState> states;
-    std::vector<std::int64_t> positions;
-
-    void attach(TCustomPlayer& player) {
-        player.SetTriggerEventInMainThread(false);
-        player.OnState = [this](TCustomPlayer*, TPlayState state) {
-            std::lock_guard lock(mutex);
-            states.push_back(state);
-        };
-        player.OnPosition = [this](TCustomPlayer*, std::int64_t pts) {
-            std::lock_guard lock(mutex);
-            positions.push_back(pts);
-        };
-    }
-    bool hasState(TPlayState state) {
-        std::lock_guard lock(mutex);
-        for (TPlayState s : states) {
-            if (s == state) {
-                return true;
-            }
-        }
-        return false;
-    }
-    std::int64_t lastPosition() {
-        std::lock_guard lock(mutex);
-        return positions.empty() ? -1 : positions.back();
-    }
-    template <typename Pred>
-    bool waitFor(Pred pred, int timeoutMs = 5000) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!pred()) {
-            if (Clock::now() > deadline) {
-                return false;
-            }
-            PumpMessagesFor(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
-};
+using test::Recorder;
 
 // The test picture of the generator at frame `index`, converted like a snapshot.
 bool referencePicture(int index, PictureConverter& converter) {
@@ -208,7 +170,7 @@ TEST_F(MediaPlayerTest, SeekBeyondTheDurationLandsAtTheDuration) {
     ASSERT_GT(duration, 0);
     player.Seek(0, true, duration + 5000000);
     EXPECT_EQ(player.core()->seekTarget(), duration + player.core()->startTime());
-    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 3000));
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 10000));
     EXPECT_EQ(recorder.lastPosition(), duration);
     player.Stop(true);
 }
@@ -242,6 +204,20 @@ TEST_F(MediaPlayerTest, AudioOnlyFilePlaysToTheEndWithAWaveform) {
     std::int64_t pts = 0;
     EXPECT_TRUE(player.CurrentFrame(pts).empty());
     EXPECT_EQ(pts, -1);
+    player.Stop(true);
+}
+
+TEST_F(MediaPlayerTest, AudioOnlyFileOpenedPausedReportsThePauseAndPlaysOnResume) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ASSERT_TRUE(player.Open(audioClip(), 0, true)) << player.LastError();
+    ASSERT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psPause); }));
+    Recorder::pumpFor(200);
+    EXPECT_LE(recorder.lastPosition(), 0);
+    player.Resume();
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psEnd); }, 5000));
+    EXPECT_EQ(recorder.lastPosition(), player.Duration());
     player.Stop(true);
 }
 
@@ -313,6 +289,94 @@ TEST_F(MediaPlayerTest, HookDrawsOnThePictureAndAThrowingHookLeavesItAlone) {
     ASSERT_TRUE(referencePicture(static_cast<int>(std::lround(pts * 25 / 1e6)), reference));
     EXPECT_LT(meanDifference(plain, reference.bitmap()), 10.0);
     player.Stop(true);
+}
+
+// Counts OnPictureShown calls by where the picture went.
+struct ShownCounter {
+    std::atomic<int> onWindow{0};
+    std::atomic<int> forHost{0};
+
+    void attach(TCustomPlayer& player) {
+        player.OnPictureShown = [this](TCustomPlayer*, bool window) {
+            ++(window ? onWindow : forHost);
+        };
+    }
+};
+
+TEST_F(MediaPlayerTest, PicturesReachTheHostWhenNoWindowShowsThem) {
+    // Offscreen: no SDL window at all; a host window SDL cannot use: the same for the host.
+    // The dummy driver cannot take over a foreign window, so the made-up handle always fails; a
+    // real X server ends the process on it instead (BadWindow), so that half runs only there.
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const bool dummyVideo = driver != nullptr && std::string_view(driver) == "dummy";
+    for (const bool offscreen : {true, false}) {
+        if (!offscreen && !dummyVideo) {
+            continue;
+        }
+        SCOPED_TRACE(offscreen ? "offscreen" : "unusable host window");
+        TMediaPlayer player;
+        Recorder recorder;
+        recorder.attach(player);
+        ShownCounter shown;
+        shown.attach(player);
+        player.SetOffscreenDisplay(offscreen);
+        ASSERT_TRUE(player.Open(videoClip(), offscreen ? 0 : 0x2a0001, true)) << player.LastError();
+        ASSERT_TRUE(recorder.waitFor([&] { return recorder.hasState(TPlayState::psPause); }));
+        ASSERT_TRUE(recorder.waitFor([&] { return shown.forHost.load() > 0; }));
+        std::int64_t pts = -1;
+        const Bitmap& first = player.CurrentFrame(pts);
+        EXPECT_EQ(first.width(), 320);
+        EXPECT_GE(pts, 0);
+        EXPECT_LT(pts, 200000);
+        // The host tells of a new size: the paused picture is shown again at that size.
+        const int shownBefore = shown.forHost.load();
+        player.HostWindowChanged(200, 150);
+        EXPECT_TRUE(recorder.waitFor([&] { return shown.forHost.load() > shownBefore; }));
+        EXPECT_EQ(player.ScreenWidth(), 200);
+        EXPECT_EQ(player.ScreenHeight(), 150);
+        player.Resume();
+        const int before = shown.forHost.load();
+        EXPECT_TRUE(recorder.waitFor([&] { return recorder.lastPosition() > 500000; }));
+        EXPECT_GT(shown.forHost.load(), before + 5);
+        EXPECT_EQ(shown.onWindow.load(), 0);
+        player.Stop(true);
+    }
+}
+
+TEST_F(MediaPlayerTest, AWindowOfItsOwnShowsThePictures) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ShownCounter shown;
+    shown.attach(player);
+    ASSERT_TRUE(player.Open(videoClip(), 0, true)) << player.LastError();
+    ASSERT_TRUE(recorder.waitFor([&] { return shown.onWindow.load() > 0; }));
+    EXPECT_EQ(shown.forHost.load(), 0);
+    player.Stop(true);
+}
+
+TEST_F(MediaPlayerTest, OffscreenAudioDrawsTheWaveformForTheHost) {
+    TMediaPlayer player;
+    Recorder recorder;
+    recorder.attach(player);
+    ShownCounter shown;
+    shown.attach(player);
+    player.SetOffscreenDisplay(true);
+    player.SetScreenWidth(200);
+    player.SetScreenHeight(100);
+    ASSERT_TRUE(player.Open(audioClip(), 0, false)) << player.LastError();
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(recorder.waitFor([&] {
+        const auto pixels = player.CurrentVisualisation(width, height);
+        return std::count(pixels.begin(), pixels.end(), 0xFFFFFFFFu) > 0;
+    }));
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 100);
+    EXPECT_GT(shown.forHost.load(), 0);
+    EXPECT_EQ(shown.onWindow.load(), 0);
+    player.Stop(true);
+    EXPECT_TRUE(player.CurrentVisualisation(width, height).empty());
 }
 
 TEST_F(MediaPlayerTest, FilesThatCannotBePlayedFailWithATextAndNothingRuns) {

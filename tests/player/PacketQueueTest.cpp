@@ -26,7 +26,7 @@ TEST_F(PacketQueueTest, CountsPacketsAndBytesWithNodeOverhead) {
     PacketPtr b = packetOfSize(28);
     ASSERT_EQ(queue.put(a.get()), 0);
     ASSERT_EQ(queue.put(b.get()), 0);
-    queue.putFlush();
+    queue.putFlush(7);
     EXPECT_EQ(queue.count(), 3);
     EXPECT_EQ(queue.byteSize(), 100 + 28 + 3 * PacketQueue::kNodeOverhead);
     EXPECT_EQ(a->size, 0);  // the queue took the reference
@@ -37,6 +37,7 @@ TEST_F(PacketQueueTest, CountsPacketsAndBytesWithNodeOverhead) {
     ASSERT_EQ(queue.get(item, false), 1);
     ASSERT_EQ(queue.get(item, false), 1);
     EXPECT_TRUE(item.flush);
+    EXPECT_EQ(item.serial, 7);
     EXPECT_EQ(queue.byteSize(), 0);
     EXPECT_EQ(queue.get(item, false), 0);
 }

@@ -214,6 +214,22 @@ TEST(StoredSettings, SnapshotFolderAndPictureType) {
     }
 }
 
+TEST(StoredSettings, SnapshotChoicesAreSavedOnlyWhenUsable) {
+    test::TempDir dir;
+    const SettingsFile settings(dir.file("system.ini"));
+    EXPECT_FALSE(writeSnapshotFolder(settings, dir.file("missing")));
+    EXPECT_FALSE(writeSnapshotPicture(settings, "TIFF"));
+    EXPECT_FALSE(writeSnapshotPicture(settings, "gif"));
+    EXPECT_FALSE(settings.exists());
+    EXPECT_TRUE(writeSnapshotFolder(settings, dir.path().string()));
+    EXPECT_EQ(settings.read("SnapShot", "Dir"), dir.path().string());
+    for (const std::string_view type : snapshotPictureTypes()) {
+        EXPECT_TRUE(writeSnapshotPicture(settings, type));
+        EXPECT_EQ(readSnapshotPicture(settings), type);
+    }
+    EXPECT_EQ(snapshotPictureTypes().size(), 4u);
+}
+
 TEST(StoredSettings, SkinIsReadAndWrittenAsItIs) {
     test::TempDir dir;
     const SettingsFile settings(dir.file("system.ini"));

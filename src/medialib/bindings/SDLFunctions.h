@@ -14,6 +14,7 @@
     X(SDL_DestroyRenderer) \
     X(SDL_DestroyTexture) \
     X(SDL_DestroyWindow) \
+    X(SDL_FreeWAV) \
     X(SDL_GetCurrentAudioDriver) \
     X(SDL_GetCurrentVideoDriver) \
     X(SDL_GetDesktopDisplayMode) \
@@ -22,12 +23,15 @@
     X(SDL_GetWindowID) \
     X(SDL_GetWindowSize) \
     X(SDL_InitSubSystem) \
+    X(SDL_LoadWAV_RW) \
     X(SDL_MixAudioFormat) \
     X(SDL_OpenAudioDevice) \
     X(SDL_PauseAudioDevice) \
     X(SDL_PollEvent) \
     X(SDL_QueryTexture) \
+    X(SDL_QueueAudio) \
     X(SDL_QuitSubSystem) \
+    X(SDL_RWFromFile) \
     X(SDL_RenderClear) \
     X(SDL_RenderCopy) \
     X(SDL_RenderPresent) \
