@@ -75,6 +75,7 @@ PreviewPane::PreviewPane(PreviewGroup& group, PreviewSetup setup, QObject* paren
             &PreviewPane::takeSnapshot);
     // The settings menu opens on the mouse press itself; from the keyboard, under the button.
     QToolButton* settings = group.button(PreviewButton::SnapshotSettings);
+    m_snapshotSettingsButton = settings;
     settings->installEventFilter(this);
     connect(settings, &QToolButton::clicked, this, [this, settings] {
         m_menu->rereadPictureType();
@@ -243,7 +244,7 @@ void PreviewPane::showSnapshotPicture(const std::string& type) {
 }
 
 bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_group.button(PreviewButton::SnapshotSettings) &&
+    if (watched == m_snapshotSettingsButton &&
         (event->type() == QEvent::MouseButtonPress ||
          event->type() == QEvent::MouseButtonDblClick)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);

@@ -98,6 +98,9 @@ private:
     PreviewSetup m_setup;
     std::unique_ptr<TMediaPlayer> m_player;
     SnapshotMenu* m_menu;
+    // Compared by address only: the filter also sees the button's last events while the group
+    // that owns it is being destroyed.
+    const QObject* m_snapshotSettingsButton = nullptr;
     SnapshotSound m_sound;
     QString m_file;  // the file last opened
     std::int64_t m_duration = 0;

@@ -81,7 +81,7 @@ void TranscodeSession::noteExpectedEnds() {
             if (DurationsAreEstimated(context)) {
                 continue;  // a guess from the bit rate promises nothing
             }
-            int64_t sourceEndUs = StatedStreamEndUs(ist.stream);
+            int64_t sourceEndUs = StatedStreamEndUs(context, ist.stream);
             if (sourceEndUs < 0) {
                 sourceEndUs = StatedContainerEndUs(context);
             }

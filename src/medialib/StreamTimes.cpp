@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "medialib/MediaLibLoader.h"
@@ -18,6 +19,21 @@ std::int64_t secondsToUs(double seconds) {
     }
     constexpr double kLimit = 9.0e18;
     return static_cast<std::int64_t>(std::fmax(-kLimit, std::fmin(kLimit, us)));
+}
+
+// The stream's duration in its time base; AV_NOPTS_VALUE when unknown. Without its index (a
+// cut download) an AVI is counted from the chunks still there, while the stream header keeps
+// the frame count that was written; for video one frame is one tick of the time base. The
+// longer of the two is what the file promises.
+std::int64_t statedDurationTicks(const AVFormatContext* context, const AVStream* stream) {
+    const bool aviVideo = context->iformat != nullptr && context->iformat->name != nullptr &&
+                          std::strcmp(context->iformat->name, "avi") == 0 &&
+                          stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    if (aviVideo && stream->nb_frames > 0 &&
+        (stream->duration == AV_NOPTS_VALUE || stream->nb_frames > stream->duration)) {
+        return stream->nb_frames;
+    }
+    return stream->duration;
 }
 
 }  // namespace
@@ -37,13 +53,13 @@ std::int64_t ParseDurationTagUs(const char* text) {
     return secondsToUs(hours * 3600.0 + minutes * 60.0 + seconds);
 }
 
-std::int64_t StatedStreamEndUs(const AVStream* stream) {
+std::int64_t StatedStreamEndUs(const AVFormatContext* context, const AVStream* stream) {
     const AVRational base = stream->time_base;
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0 && base.num > 0 &&
-        base.den > 0) {
+    const std::int64_t duration = statedDurationTicks(context, stream);
+    if (duration > 0 && base.num > 0 && base.den > 0) {
         const double start =
             stream->start_time != AV_NOPTS_VALUE ? static_cast<double>(stream->start_time) : 0.0;
-        return secondsToUs((start + static_cast<double>(stream->duration)) * av_q2d(base));
+        return secondsToUs((start + static_cast<double>(duration)) * av_q2d(base));
     }
     const AVDictionaryEntry* tag =
         lib::avutil.av_dict_get(stream->metadata, "DURATION", nullptr, 0);

@@ -13,9 +13,10 @@ namespace velmora {
 // -1 for any other text.
 std::int64_t ParseDurationTagUs(const char* text);
 
-// The end of the stream on its file's time line, in microseconds: its start plus its own
-// duration, else its "DURATION" tag; -1 when the file states neither.
-std::int64_t StatedStreamEndUs(const AVStream* stream);
+// The end of a stream of context on its file's time line, in microseconds: its start plus its
+// own duration, else its "DURATION" tag; -1 when the file states neither. An AVI video stream
+// promises the frame count of its header when that is longer than what the file still holds.
+std::int64_t StatedStreamEndUs(const AVFormatContext* context, const AVStream* stream);
 
 // The container's start plus its duration, in microseconds; -1 when unknown.
 std::int64_t StatedContainerEndUs(const AVFormatContext* context);

@@ -65,7 +65,7 @@ std::vector<std::int64_t> MeasureStreamEndsUs(TCustomMediaProbe& probe) {
         return ends;
     }
     for (unsigned i = 0; i < context->nb_streams; ++i) {
-        ends[i] = StatedStreamEndUs(context->streams[i]);
+        ends[i] = StatedStreamEndUs(context, context->streams[i]);
     }
     return ends;
 }

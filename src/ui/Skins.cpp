@@ -1,9 +1,7 @@
 #include "ui/Skins.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QWidget>
 #include <QtGlobal>
 #include <array>
@@ -115,19 +113,6 @@ bool applySkin(QWidget& window, std::string_view value, const QString& skinsFold
     }
     window.setStyleSheet(sheet);
     return true;
-}
-
-QString defaultSkinsFolder() {
-    const QDir programFolder(QCoreApplication::applicationDirPath());
-    const QString besideProgram = programFolder.filePath(QStringLiteral("skins"));
-    if (QFileInfo(besideProgram).isDir()) {
-        return besideProgram;
-    }
-    const QString installed = programFolder.filePath(QStringLiteral("../share/velmora/skins"));
-    if (QFileInfo(installed).isDir()) {
-        return QDir::cleanPath(installed);
-    }
-    return besideProgram;
 }
 
 }  // namespace velmora::ui

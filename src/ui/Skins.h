@@ -31,8 +31,4 @@ QString skinStyleSheet(std::string_view value, const QString& skinsFolder);
 // when the value names no look or its theme file cannot be read (a warning names the file).
 bool applySkin(QWidget& window, std::string_view value, const QString& skinsFolder);
 
-// The skins folder of the running program: "skins" next to the executable (the build tree), else
-// "../share/velmora/skins" beside it (an installed program). Needs a QCoreApplication.
-QString defaultSkinsFolder();
-
 }  // namespace velmora::ui

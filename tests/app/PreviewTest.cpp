@@ -27,6 +27,7 @@
 #include "player/PlaybackCore.h"
 #include "profiles/StoredSettings.h"
 #include "samples/SampleMedia.h"
+#include "support/BitmapDifference.h"
 
 using velmora::app::ListButton;
 using velmora::app::MainWindow;
@@ -79,19 +80,6 @@ bool decodePicture(const QString& path, PictureConverter& converter) {
     lib::avcodec.avcodec_send_packet(codec.get(), nullptr);
     return lib::avcodec.avcodec_receive_frame(codec.get(), frame.get()) >= 0 &&
            converter.PictureToBitmap(frame.get());
-}
-
-double meanDifference(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.empty()) {
-        return 1e9;
-    }
-    double sum = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width() * 3; ++x) {
-            sum += std::abs(a.row(y)[x] - b.row(y)[x]);
-        }
-    }
-    return sum / (static_cast<double>(a.width()) * a.height() * 3);
 }
 
 int distinctColours(const Bitmap& bitmap) {

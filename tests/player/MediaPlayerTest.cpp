@@ -20,6 +20,7 @@
 #include "player/PlaybackCore.h"
 #include "player/PlayerRecorder.h"
 #include "samples/SampleMedia.h"
+#include "support/BitmapDifference.h"
 #include "support/MediaLibraries.h"
 #include "support/TempDir.h"
 
@@ -34,6 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+using test::meanDifference;
 using test::Recorder;
 
 // The test picture of the generator at frame `index`, converted like a snapshot.
@@ -68,19 +70,6 @@ bool referencePicture(int index, PictureConverter& converter) {
         }
     }
     return converter.PictureToBitmap(frame.get());
-}
-
-double meanDifference(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.empty()) {
-        return 1e9;
-    }
-    double sum = 0.0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width() * 3; ++x) {
-            sum += std::abs(a.row(y)[x] - b.row(y)[x]);
-        }
-    }
-    return sum / (static_cast<double>(a.width()) * a.height() * 3);
 }
 
 class MediaPlayerTest : public ::testing::Test {

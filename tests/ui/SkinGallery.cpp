@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/DataFolders.h"
 #include "ui/SkinSample.h"
 #include "ui/Skins.h"
 
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     }
     const QString skinsFolder = arguments.size() > 2 && !arguments.at(2).isEmpty()
                                     ? arguments.at(2)
-                                    : velmora::ui::defaultSkinsFolder();
+                                    : velmora::ui::dataFolder(QStringLiteral("skins"));
 
     std::vector<std::string> values;
     for (qsizetype i = 3; i < arguments.size(); ++i) {

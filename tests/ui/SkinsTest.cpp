@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "ui/DataFolders.h"
 #include "ui/SkinSample.h"
 #include "ui/StyleSheetContrast.h"
 
@@ -97,7 +98,7 @@ TEST(SkinsTest, MenuHasSeventeenLooksAndSkin17OnlyByValue) {
 }
 
 TEST(SkinsTest, TheBuildCopiesTheThemeFilesNextToTheProgram) {
-    const QString folder = defaultSkinsFolder();
+    const QString folder = dataFolder(QStringLiteral("skins"));
     EXPECT_EQ(QDir(folder), QDir(QCoreApplication::applicationDirPath() + "/skins"));
     for (const std::string& value : everyLook()) {
         const SkinLook* look = findSkin(value);
@@ -111,12 +112,12 @@ TEST(SkinsTest, TheBuildCopiesTheThemeFilesNextToTheProgram) {
 
 TEST(SkinsTest, EveryLookIsASheetThatQtParsesWithoutComplaint) {
     for (const std::string& value : everyLook()) {
-        const QString sheet = skinStyleSheet(value, defaultSkinsFolder());
+        const QString sheet = skinStyleSheet(value, dataFolder(QStringLiteral("skins")));
         ASSERT_FALSE(sheet.trimmed().isEmpty()) << value;
 
         test::SkinSampleWindow window;
         QtMessages messages;
-        ASSERT_TRUE(applySkin(window, value, defaultSkinsFolder())) << value;
+        ASSERT_TRUE(applySkin(window, value, dataFolder(QStringLiteral("skins")))) << value;
         drawSample(window);
         const QStringList said = messages.take();
         EXPECT_TRUE(said.isEmpty()) << value << ": " << said.join(" | ").toStdString();
@@ -136,7 +137,7 @@ TEST(SkinsTest, EveryPictureALookNamesExists) {
     static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
     int pictures = 0;
     for (const std::string& value : everyLook()) {
-        auto matches = url.globalMatch(skinStyleSheet(value, defaultSkinsFolder()));
+        auto matches = url.globalMatch(skinStyleSheet(value, dataFolder(QStringLiteral("skins"))));
         while (matches.hasNext()) {
             const QString path = matches.next().captured(1).trimmed();
             EXPECT_FALSE(QImage(path).isNull()) << value << ": " << path.toStdString();
@@ -149,7 +150,7 @@ TEST(SkinsTest, EveryPictureALookNamesExists) {
 TEST(SkinsTest, EveryLookIsReadable) {
     for (const std::string& value : everyLook()) {
         const auto problems =
-            test::findContrastProblems(skinStyleSheet(value, defaultSkinsFolder()));
+            test::findContrastProblems(skinStyleSheet(value, dataFolder(QStringLiteral("skins"))));
         for (const QString& problem : problems) {
             ADD_FAILURE() << value << ": " << problem.toStdString();
         }
@@ -160,10 +161,10 @@ TEST(SkinsTest, EveryLookLooksDifferent) {
     QStringList sheets;
     std::vector<QImage> pictures;
     for (const std::string& value : everyLook()) {
-        sheets.append(skinStyleSheet(value, defaultSkinsFolder()));
+        sheets.append(skinStyleSheet(value, dataFolder(QStringLiteral("skins"))));
         test::SkinSampleWindow window;
         window.resize(900, 700);
-        applySkin(window, value, defaultSkinsFolder());
+        applySkin(window, value, dataFolder(QStringLiteral("skins")));
         pictures.push_back(drawSample(window));
     }
     ASSERT_EQ(QSet<QString>(sheets.begin(), sheets.end()).size(), 18);
@@ -185,9 +186,9 @@ TEST(SkinsTest, ValuesThatNameNoLookLeaveTheWindowAlone) {
          {"Error", "", "other", "skin0", "skin19", "SKIN1", "skin1 ", "skin01"}) {
         QWidget window;
         window.setStyleSheet(before);
-        EXPECT_FALSE(applySkin(window, value, defaultSkinsFolder())) << value;
+        EXPECT_FALSE(applySkin(window, value, dataFolder(QStringLiteral("skins")))) << value;
         EXPECT_EQ(window.styleSheet(), before) << value;
-        EXPECT_TRUE(skinStyleSheet(value, defaultSkinsFolder()).isNull()) << value;
+        EXPECT_TRUE(skinStyleSheet(value, dataFolder(QStringLiteral("skins"))).isNull()) << value;
     }
 }
 
@@ -230,9 +231,9 @@ TEST(SkinsTest, AMissingOrUnusableThemeFileLeavesTheWindowAlone) {
 
 TEST(SkinsTest, ChoosingAnotherLookReplacesTheFirst) {
     QWidget window;
-    ASSERT_TRUE(applySkin(window, "skin7", defaultSkinsFolder()));
-    ASSERT_TRUE(applySkin(window, "skin17", defaultSkinsFolder()));
-    EXPECT_EQ(window.styleSheet(), skinStyleSheet("skin17", defaultSkinsFolder()));
+    ASSERT_TRUE(applySkin(window, "skin7", dataFolder(QStringLiteral("skins"))));
+    ASSERT_TRUE(applySkin(window, "skin17", dataFolder(QStringLiteral("skins"))));
+    EXPECT_EQ(window.styleSheet(), skinStyleSheet("skin17", dataFolder(QStringLiteral("skins"))));
 }
 
 }  // namespace
