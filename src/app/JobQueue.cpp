@@ -47,6 +47,26 @@ bool isDoneRow(const JobRow& row) {
     return row.status == JobStatus::Done;
 }
 
+JobState jobStateOf(JobStatus status) {
+    switch (status) {
+        case JobStatus::Ready:
+            return JobState::Ready;
+        case JobStatus::Converting:
+            return JobState::Converting;
+        case JobStatus::Paused:
+            return JobState::Paused;
+        case JobStatus::Stopped:
+            return JobState::Stopped;
+        case JobStatus::Done:
+            return JobState::Done;
+        case JobStatus::Incomplete:
+            return JobState::Incomplete;
+        case JobStatus::Failed:
+            return JobState::Failed;
+    }
+    return JobState::Ready;
+}
+
 }  // namespace
 
 JobQueue::JobQueue(TMediaConverter& converter, JobListModel& jobs, LogPane& log,
@@ -110,13 +130,54 @@ JobListNames JobQueue::listedNames() const {
     return names;
 }
 
-int JobQueue::appendJob(const JobRecords& records) {
-    const auto slot = m_slots.store(records.input, records.output);
+int JobQueue::appendJob(const JobRecords& records, const JobOrigin& origin) {
+    const auto slot = m_slots.store(records.input, records.output, origin);
     if (!slot) {
         return -1;
     }
-    return m_jobs.appendJob(
+    const int row = m_jobs.appendJob(
         JobListModel::rowFor(fromUtf8(records.input.FileName), fromUtf8(records.output.FileName)));
+    emit jobsChanged();
+    return row;
+}
+
+std::vector<JobListEntry> JobQueue::listedJobs() const {
+    std::vector<JobListEntry> jobs;
+    jobs.reserve(static_cast<std::size_t>(m_jobs.rowCount()));
+    for (int row = 0; row < m_jobs.rowCount(); ++row) {
+        const JobSlot& slot = m_slots.slot(row);
+        const JobRow& shown = m_jobs.job(row);
+        JobListEntry entry;
+        entry.input = slot.input;
+        entry.output = slot.output;
+        entry.origin = slot.origin;
+        entry.state = jobStateOf(shown.status);
+        entry.detail = shown.detail.toStdString();
+        jobs.push_back(std::move(entry));
+    }
+    return jobs;
+}
+
+int JobQueue::restoreJobs(const std::vector<JobListEntry>& jobs) {
+    if (!isIdle()) {
+        return 0;
+    }
+    int restored = 0;
+    for (const JobListEntry& job : jobs) {
+        if (isFinished(job.state)) {
+            continue;
+        }
+        if (!m_slots.store(job.input, job.output, job.origin)) {
+            break;
+        }
+        m_jobs.appendJob(
+            JobListModel::rowFor(fromUtf8(job.input.FileName), fromUtf8(job.output.FileName)));
+        ++restored;
+    }
+    if (restored > 0) {
+        emit jobsChanged();
+    }
+    return restored;
 }
 
 void JobQueue::remove(int row) {
@@ -139,6 +200,7 @@ void JobQueue::remove(int row) {
     m_slots.retire(row);
     m_busy = false;
     emit previewStopRequested();
+    emit jobsChanged();
 }
 
 void JobQueue::clear() {
@@ -149,6 +211,7 @@ void JobQueue::clear() {
     emit previewStopRequested();
     m_jobs.clear();
     m_slots.reset();
+    emit jobsChanged();
 }
 
 int JobQueue::moveUp(int row) {
@@ -159,6 +222,7 @@ int JobQueue::moveUp(int row) {
     m_jobs.swapWithNext(row - 1);
     m_slots.swapSlots(row - 1, row);
     m_busy = false;
+    emit jobsChanged();
     return row - 1;
 }
 
@@ -170,6 +234,7 @@ int JobQueue::moveDown(int row) {
     m_jobs.swapWithNext(row);
     m_slots.swapSlots(row, row + 1);
     m_busy = false;
+    emit jobsChanged();
     return row + 1;
 }
 
@@ -196,10 +261,13 @@ void JobQueue::start(const RunSettings& settings) {
     }
     m_stopRequested = false;
     buildRunTasks(settings, skipDone);
+    emit jobsChanged();
     if (m_taskRows.empty()) {
         return;
     }
     m_converter.SetThreadPriority(settings.priority);
+    m_runClock.start();
+    m_pausedUs = 0;
     setState(QueueState::Running);
     m_converter.StartTask(std::min(static_cast<int>(m_taskRows.size()), settings.filesAtOnce));
 }
@@ -211,6 +279,7 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
     m_converter.ClearTasks();
     m_log.clear();
     m_taskRows.clear();
+    m_taskProgress.clear();
     m_summary = RunSummary{};
 
     std::vector<bool> inRun(static_cast<std::size_t>(m_jobs.rowCount()), false);
@@ -232,6 +301,17 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
             continue;
         }
         TaskSpec task = spec;
+        // A job kept since an earlier session (or added long ago) converts only the source it
+        // was made for.
+        if (const std::string change =
+                sourceChangeReason(task.inputFileName(), m_slots.slot(row).origin.source);
+            !change.empty()) {
+            const QString reason = fromUtf8(change);
+            m_log.appendNotice(QStringLiteral("***") + reason);
+            failRowAtStart(row, reason);
+            failures << reason;
+            continue;
+        }
         m_jobs.setOutputFile(row, fromUtf8(task.outputFileName()));
         const int index = m_converter.AddTask(task.inputFileName(), &task.input);
         if (index < 0) {
@@ -250,6 +330,8 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
             continue;
         }
         m_taskRows.push_back(row);
+        m_taskProgress.push_back(
+            {jobMediaDurationUs(m_slots.slot(row).origin, task.input, task.output), 0, false});
     }
     for (const int row : list.skippedSlots) {
         if (m_jobs.isValidRow(row) && inRun[static_cast<std::size_t>(row)]) {
@@ -280,6 +362,7 @@ void JobQueue::failRowAtStart(int row, const QString& reason) {
 }
 
 void JobQueue::resume() {
+    m_pausedUs += m_pauseClock.nsecsElapsed() / 1000;
     setState(QueueState::Running);
     m_converter.ResumeTasks();
     // The rows keep "暂停" until their task reports progress again.
@@ -290,6 +373,7 @@ void JobQueue::pause() {
         return;
     }
     setState(QueueState::Paused);
+    m_pauseClock.start();
     m_converter.PauseTasks();
     for (int row = 0; row < m_jobs.rowCount(); ++row) {
         if (m_jobs.job(row).status == JobStatus::Converting) {
@@ -316,6 +400,17 @@ void JobQueue::stop() {
     m_converter.StopTasks(true);
 }
 
+std::optional<std::int64_t> JobQueue::timeLeftUs() const {
+    if (isIdle() || m_taskProgress.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t elapsedUs = m_runClock.nsecsElapsed() / 1000 - m_pausedUs;
+    if (m_state == QueueState::Paused) {
+        elapsedUs -= m_pauseClock.nsecsElapsed() / 1000;
+    }
+    return listTimeLeftUs(m_taskProgress, elapsedUs);
+}
+
 int JobQueue::rowOfTask(int taskIndex) const {
     if (taskIndex < 0 || taskIndex >= static_cast<int>(m_taskRows.size())) {
         return -1;
@@ -335,9 +430,15 @@ void JobQueue::handleProgress(const TProgressInfo& info) {
         m_jobs.setProgress(row, percentOf(info.CurrentDuration, info.TotalDuration));
     }
     m_jobs.setCurrentTime(row, convertedTimeText(info.CurrentDuration));
+    JobProgress& progress = m_taskProgress[static_cast<std::size_t>(info.TaskIndex)];
+    progress.convertedUs = info.CurrentDuration;
+    if (progress.durationUs <= 0 && info.TotalDuration > 0) {
+        progress.durationUs = info.TotalDuration;
+    }
     // A report that was already on its way when the user paused does not undo the pause.
     m_jobs.setStatus(row,
                      m_state == QueueState::Paused ? JobStatus::Paused : JobStatus::Converting);
+    emit timeLeftChanged();
 }
 
 void JobQueue::handleTerminate(const TTerminateInfo& info) {
@@ -351,6 +452,11 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
     const int row = rowOfTask(info.TaskIndex);
     if (row >= 0 && !m_taskEnded[static_cast<std::size_t>(info.TaskIndex)]) {
         m_taskEnded[static_cast<std::size_t>(info.TaskIndex)] = true;
+        JobProgress& progress = m_taskProgress[static_cast<std::size_t>(info.TaskIndex)];
+        progress.ended = true;
+        if (isDone(info.EndState) && !info.Exception) {
+            progress.convertedUs = std::max(progress.convertedUs, progress.durationUs);
+        }
         const QString remark = fromUtf8(info.EndStateText);
         // A failure never reads "完成", whatever else the record says.
         switch (info.Exception ? TaskEndState::Failed : info.EndState) {
@@ -374,6 +480,8 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
                 ++m_summary.done;
                 break;
         }
+        emit jobsChanged();
+        emit timeLeftChanged();
     }
     if (info.Exception) {
         m_seams.messageBox(m_dialogParent, QMessageBox::Warning, QStringLiteral("Velmora"),
@@ -397,7 +505,9 @@ void JobQueue::finishRun() {
     m_converter.ClearTasks();
     m_taskRows.clear();
     m_taskEnded.clear();
+    m_taskProgress.clear();
     m_summary.stopped = m_stopRequested;
+    emit jobsChanged();
     emit runEnded(m_summary);
 }
 

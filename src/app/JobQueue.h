@@ -7,16 +7,20 @@
 // (the notice thread waits), one after another in the order they arrive.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/DesktopSeams.h"
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
+#include "profiles/JobListFile.h"
 #include "profiles/JobRecords.h"
 #include "profiles/JobSlots.h"
+#include "profiles/ListTimeLeft.h"
 #include "profiles/OutputNaming.h"
 
 class QWidget;
@@ -67,9 +71,16 @@ public:
     // The sources and outputs of the listed jobs, which a new job's output must avoid.
     JobListNames listedNames() const;
 
-    // Appends a registered job as a new row "准备", stored in the lowest free slot. Its row, or
-    // -1 when no slot is free.
-    int appendJob(const JobRecords& records);
+    // Appends a registered job as a new row "准备", stored in the lowest free slot with what it
+    // was made from. Its row, or -1 when no slot is free.
+    int appendJob(const JobRecords& records, const JobOrigin& origin = {});
+
+    // The listed jobs in row order as the job-list file keeps them: records, origin, state.
+    std::vector<JobListEntry> listedJobs() const;
+    // Lists the unfinished jobs of a kept list after the rows there are, in their order, each as
+    // a new row "准备" in the lowest free slot, exactly as an add stores it. How many were listed
+    // (fewer when the slots run out). Only while idle.
+    int restoreJobs(const std::vector<JobListEntry>& jobs);
 
     // Remove asks for a selection first (row -1); Remove, Clear and the moves act only while
     // the queue is idle. A move returns the job's new row, -1 when nothing moved.
@@ -84,14 +95,23 @@ public:
     // Asks first; then stops every task and waits for them.
     void stop();
 
+    // The time the rest of the run will take, from the jobs' durations and the speed of the run
+    // so far (paused time left out); nothing while idle or before a speed is measured.
+    std::optional<std::int64_t> timeLeftUs() const;
+
     // The converter's notices as they reach the GUI thread.
     void handleProgress(const TProgressInfo& info);
     void handleTerminate(const TTerminateInfo& info);
 
 signals:
     void stateChanged(QueueState state);
+    // The list changed in a way its saved copy must follow: a job added, removed, moved or
+    // restored, the list cleared, a run built, a job ended, the run ended.
+    void jobsChanged();
     // The last task has ended and the converter's tasks are cleared.
     void runEnded(const RunSummary& summary);
+    // The run's progress moved on: timeLeftUs() may tell something new.
+    void timeLeftChanged();
     // Remove and Clear close the preview.
     void previewStopRequested();
 
@@ -123,6 +143,11 @@ private:
     std::vector<int> m_taskRows;
     std::vector<bool> m_taskEnded;
     RunSummary m_summary;
+    // Per task of the run, for the time estimate; the run's clock and its paused time.
+    std::vector<JobProgress> m_taskProgress;
+    QElapsedTimer m_runClock;
+    QElapsedTimer m_pauseClock;
+    std::int64_t m_pausedUs = 0;
 };
 
 }  // namespace velmora::app

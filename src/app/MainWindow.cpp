@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/AddJobFlows.h"
 #include "app/JobListModel.h"
@@ -28,6 +30,7 @@
 #include "app/SettingsGroup.h"
 #include "medialib/MediaLibLoader.h"
 #include "medialib/MediaLogger.h"
+#include "profiles/JobListFile.h"
 #include "profiles/StoredSettings.h"
 #include "ui/DataFolders.h"
 #include "ui/Skins.h"
@@ -108,6 +111,7 @@ WindowSetup defaultWindowSetup() {
     setup.makerLinks = defaultMakerLinks();
     setup.defaultSnapshotFolder = defaultSnapshotFolderPath();
     setup.soundsFolder = ui::dataFolder(QStringLiteral("sounds"));
+    setup.savedQueuePath = savedQueuePath();
     return setup;
 }
 
@@ -275,6 +279,11 @@ void MainWindow::buildLayout() {
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setSizeGripEnabled(false);
+    // Permanent, so the buttons' hints do not hide it.
+    m_timeLeftLabel = new QLabel(statusBar());
+    m_timeLeftLabel->setObjectName(QStringLiteral("timeLeftLabel"));
+    m_timeLeftLabel->hide();
+    statusBar()->addPermanentWidget(m_timeLeftLabel);
 }
 
 void MainWindow::buildPreviewAndInformation() {
@@ -344,6 +353,8 @@ void MainWindow::connectSignals() {
 
     connect(m_queue, &JobQueue::stateChanged, this, &MainWindow::queueStateChanged);
     connect(m_queue, &JobQueue::runEnded, this, &MainWindow::runEnded);
+    connect(m_queue, &JobQueue::jobsChanged, this, &MainWindow::saveJobList);
+    connect(m_queue, &JobQueue::timeLeftChanged, this, &MainWindow::showTimeLeft);
     connect(m_queue, &JobQueue::previewStopRequested, this, &MainWindow::previewStopRequested);
     connect(m_jobs, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateControls);
     connect(m_jobs, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateControls);
@@ -402,6 +413,19 @@ void MainWindow::queueStateChanged(QueueState state) {
     }
     m_lastState = state;
     updateControls();
+    showTimeLeft();
+}
+
+void MainWindow::showTimeLeft() {
+    if (m_queue->isIdle()) {
+        m_timeLeftLabel->clear();
+        m_timeLeftLabel->hide();
+        return;
+    }
+    const auto leftUs = m_queue->timeLeftUs();
+    m_timeLeftLabel->setText(QStringLiteral("全部任务剩余时间：") +
+                             (leftUs ? fromUtf8(timeLeftText(*leftUs)) : QStringLiteral("估算中")));
+    m_timeLeftLabel->show();
 }
 
 void MainWindow::updateControls() {
@@ -596,16 +620,17 @@ bool MainWindow::addJobFromRecords(JobRecords records) {
         return false;
     }
     const QString source = fromUtf8(records.input.FileName);
-    const JobCreation created = registerJob(*m_converter, std::move(records));
+    JobCreation created = registerJob(*m_converter, std::move(records));
     if (!created.added()) {
         m_addFlows->reportRefusal(source, created);
         return false;
     }
+    created.origin.source = readSourceFacts(created.records.input.FileName);
     return appendRegisteredJob(created);
 }
 
 bool MainWindow::appendRegisteredJob(const JobCreation& creation, bool select) {
-    const int row = m_queue->appendJob(creation.records);
+    const int row = m_queue->appendJob(creation.records, creation.origin);
     if (row < 0) {
         m_converter->RemoveTask(creation.taskIndex);
         m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
@@ -619,6 +644,66 @@ bool MainWindow::appendRegisteredJob(const JobCreation& creation, bool select) {
     m_logPane->appendNotice(QStringLiteral("装入成功."));
     updateControls();
     return true;
+}
+
+void MainWindow::restoreSavedJobs() {
+    if (m_keepsJobList || m_setup.savedQueuePath.empty()) {
+        return;
+    }
+    const JobListRead saved = readJobList(m_setup.savedQueuePath);
+    if (!saved.jobs && saved.problem != JobListProblem::Missing) {
+        // Whatever is wrong with it, the file may still matter to the user (or to a newer
+        // program): it is neither repaired nor replaced.
+        m_logPane->appendNotice(QStringLiteral("***") + fromUtf8(saved.error));
+        m_setup.seams.messageBox(
+            this, QMessageBox::Warning, QStringLiteral("提示"),
+            fromUtf8(saved.error) + QStringLiteral("\n本次运行中的转换列表不会被保存。"),
+            QMessageBox::Ok);
+        return;
+    }
+    m_keepsJobList = true;
+    const std::vector<JobListEntry> jobs = saved.jobs.value_or(std::vector<JobListEntry>{});
+    const auto unfinished =
+        std::ranges::count_if(jobs, [](const JobListEntry& job) { return !isFinished(job.state); });
+    if (unfinished == 0 || !m_queue->isIdle()) {
+        return;
+    }
+    const auto answer = m_setup.seams.messageBox(
+        this, QMessageBox::Question, QStringLiteral("提示"),
+        QStringLiteral("恢复上次未完成的转换任务？\n共有 %1 个任务未完成。").arg(unfinished),
+        QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        // Declined once, the old jobs are not offered again.
+        saveJobList();
+        return;
+    }
+    const int restored = m_queue->restoreJobs(jobs);
+    if (restored < unfinished) {
+        m_setup.seams.messageBox(this, QMessageBox::Information, QStringLiteral("提示"),
+                                 QString::fromUtf8(kNoFreeSlotMessage), QMessageBox::Ok);
+    }
+    if (restored > 0) {
+        m_removeOffered = false;
+        m_logPane->appendNotice(QStringLiteral("已恢复 %1 个未完成的转换任务.").arg(restored));
+    }
+    updateControls();
+}
+
+bool MainWindow::saveJobList() {
+    if (!m_keepsJobList) {
+        return false;
+    }
+    std::string error;
+    if (writeJobList(m_setup.savedQueuePath, m_queue->listedJobs(), &error)) {
+        m_lastSaveError.clear();
+        return true;
+    }
+    // Said once per cause, not after every change.
+    if (error != m_lastSaveError) {
+        m_logPane->appendNotice(QStringLiteral("***无法保存转换列表: ") + fromUtf8(error));
+        m_lastSaveError = error;
+    }
+    return false;
 }
 
 void MainWindow::shutDown() {

@@ -22,6 +22,7 @@
 #include "profiles/SettingsFile.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -49,11 +50,13 @@ struct WindowSetup {
     MakerLinks makerLinks;              // the About box's and the help menu's addresses
     std::string defaultSnapshotFolder;  // used when system.ini names none
     QString soundsFolder;               // sounds/cam.wav
+    // Where the job list is kept between sessions; empty: it is not kept.
+    std::string savedQueuePath;
 };
 
 // The defaults for the running program: the desktop's seams (no power-off), the real engine,
-// the settings file's usual place, $HOME/Video_Directory, the data folders and the build-time
-// addresses of the maker.
+// the settings file's usual place, $HOME/Video_Directory, the data folders, the build-time
+// addresses of the maker and the saved queue in the state folder.
 WindowSetup defaultWindowSetup();
 
 // Commands of the toolbar and the keyboard.
@@ -102,6 +105,16 @@ public:
                                                    // yet loaded; false, reported, when they cannot.
     bool ensureLibraries();
 
+    // --- the job list kept between sessions ---
+
+    // Takes up the saved queue at start-up (after the lock, before any add): when it holds jobs
+    // that did not finish, asks whether to list them again, and lists them as "准备" on yes. From
+    // then on the list is saved after every change. A saved queue that cannot be read is left
+    // untouched and not written over in this session; the user is told why.
+    void restoreSavedJobs();
+    // Writes the list now (the queue calls it after every change); false, logged, when it cannot.
+    bool saveJobList();
+
     // --- what the tests and the status bar look at ---
 
     QAction* action(WindowAction which) const { return m_actions[static_cast<std::size_t>(which)]; }
@@ -129,6 +142,8 @@ public:
     const QString& previewFile() const { return m_previewFile; }
     const std::string& snapshotPicture() const { return m_snapshotPicture; }
     const SettingsFile& settingsFile() const { return m_settings; }
+    // The status bar's estimate for the rest of the run.
+    QLabel* timeLeftLabel() const { return m_timeLeftLabel; }
 
     // Gives the window a look and saves it, as a skin menu item does.
     void chooseLook(const std::string& value);
@@ -174,6 +189,7 @@ private:
     void browseOutputFolder();
     void openOutputFolder();
     void runEnded(const RunSummary& summary);
+    void showTimeLeft();
     void runAfterAllAction(const RunSummary& summary);
     RunSettings runSettings() const;
     // Detaches the notifications and stops the converter; safe to call twice.
@@ -188,6 +204,9 @@ private:
     QString m_previewFile;
     std::string m_snapshotPicture;
     bool m_shutDown = false;
+    // The list is saved once the saved queue was taken up and as long as it was not refused.
+    bool m_keepsJobList = false;
+    std::string m_lastSaveError;
     // Remove is offered after an add, a selection or the end of a run, and withdrawn by a
     // removal, Clear and Start.
     bool m_removeOffered = false;
@@ -202,6 +221,7 @@ private:
     SettingsGroup* m_settingsGroup = nullptr;
     LogPane* m_logPane = nullptr;
     AddJobFlows* m_addFlows = nullptr;
+    QLabel* m_timeLeftLabel = nullptr;  // the whole list's time estimate, while a run lasts
     QMenu* m_addMenu = nullptr;
     QMenu* m_skinMenu = nullptr;
     HelpMenu* m_helpMenu = nullptr;

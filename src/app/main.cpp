@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
             return 1;
     }
 
+    // The jobs of the last session come back before anything new is added.
+    window.restoreSavedJobs();
+
     // The files are added once the window is on screen, so that its messages have a parent.
     QTimer::singleShot(0, &window, [&window, commandLine] {
         if (commandLine.profileCode) {

@@ -28,6 +28,8 @@ struct TStreamInfo {
     std::string Comment;
     std::string Album;
     std::string Genre;
+
+    bool operator==(const TStreamInfo&) const = default;
 };
 
 // Given to AddTask. The comment names the engine option each field becomes.
@@ -37,6 +39,8 @@ struct TInputOptions {
     std::int64_t StartTime = kNoTime;  // "ss", ignored when kNoTime
     std::int32_t ProgramID = -1;       // "programid", ignored when negative
     std::string ExtOptions;            // free option text, applied before the fields above
+
+    bool operator==(const TInputOptions&) const = default;
 };
 
 // Given to SetOutputFile. Fields are applied in the order AddTask documents; "default" fields
@@ -100,6 +104,8 @@ struct TOutputOptions {
     bool CustomHook = false;             // raise OnCustomHook for this output's video
     bool Join = false;                   // join all inputs of the task into this output
     std::string ExtOptions;              // free option text
+
+    bool operator==(const TOutputOptions&) const = default;
 };
 
 }  // namespace velmora

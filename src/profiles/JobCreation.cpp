@@ -27,22 +27,34 @@ JobListNames withSource(const JobListNames& list, const std::string& sourceFile)
     return names;
 }
 
-// A built job registered, or the naming failure as the step it failed at.
+// A built job registered, or the naming failure as the step it failed at; either way with the
+// choices it was built from and its source's facts as they are now.
 JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
-                          const std::string& extOptions = {}) {
+                          const PendingJobOptions& choices, const std::string& sourceFile,
+                          std::int64_t sourceDurationUs, const std::string& extOptions = {}) {
+    JobCreation creation;
     if (!build.records) {
         switch (build.failure) {
             case JobBuildFailure::OutputIsSource:
-                return refused(JobStep::OutputIsSource, build.clash);
+                creation = refused(JobStep::OutputIsSource, build.clash);
+                break;
             case JobBuildFailure::SourceIsListedOutput:
-                return refused(JobStep::SourceIsListedOutput, build.clash);
+                creation = refused(JobStep::SourceIsListedOutput, build.clash);
+                break;
             default:
-                return refused(JobStep::OutputName, build.clash);
+                creation = refused(JobStep::OutputName, build.clash);
+                break;
         }
+    } else {
+        JobRecords& records = *build.records;
+        records.output.ExtOptions = extOptions;
+        creation = registerJob(converter, std::move(records));
     }
-    JobRecords& records = *build.records;
-    records.output.ExtOptions = extOptions;
-    return registerJob(converter, std::move(records));
+    creation.origin.choices = choices;
+    creation.origin.choices.SourceFile = sourceFile;
+    creation.origin.source = readSourceFacts(sourceFile);
+    creation.origin.source.durationUs = sourceDurationUs;
+    return creation;
 }
 
 }  // namespace
@@ -110,29 +122,34 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
     return registerBuild(
         converter,
         buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, withSource(list, sourceFile)),
-        choices.extOptions);
+        *resolved.pending, sourceFile, *durationUs, choices.extOptions);
 }
 
 JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
                              ExistingFileRule rule, const JobListNames& list) {
     std::string error;
-    if (!openSource(converter, pending.SourceFile, &error)) {
+    const auto durationUs = openSource(converter, pending.SourceFile, &error);
+    if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(converter, buildOneFileJob(pending, rule, fileExistsOnDisk,
-                                                    withSource(list, pending.SourceFile)));
+    return registerBuild(
+        converter,
+        buildOneFileJob(pending, rule, fileExistsOnDisk, withSource(list, pending.SourceFile)),
+        pending, pending.SourceFile, *durationUs);
 }
 
 JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
                                   const std::string& sourceFile, const std::string& outputFolder,
                                   ExistingFileRule rule, const JobListNames& list) {
     std::string error;
-    if (!openSource(converter, sourceFile, &error)) {
+    const auto durationUs = openSource(converter, sourceFile, &error);
+    if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(
-        converter, buildSeveralFilesJob(pending, sourceFile, outputFolder, rule, fileExistsOnDisk,
-                                        withSource(list, sourceFile)));
+    return registerBuild(converter,
+                         buildSeveralFilesJob(pending, sourceFile, outputFolder, rule,
+                                              fileExistsOnDisk, withSource(list, sourceFile)),
+                         pending, sourceFile, *durationUs);
 }
 
 }  // namespace velmora

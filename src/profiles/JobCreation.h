@@ -13,6 +13,7 @@
 
 #include "component/MediaConverter.h"
 #include "profiles/JobChoices.h"
+#include "profiles/JobOrigin.h"
 #include "profiles/JobRecords.h"
 #include "profiles/OutputNaming.h"
 
@@ -39,6 +40,9 @@ struct JobCreation {
     // Filled from the OutputName step on; records.output.FileName is the output name.
     JobRecords records;
     int taskIndex = -1;  // the converter's task, when added
+    // The confirmed choices and the source's facts, from the Options step on (createJob and the
+    // two dialog flows; registerJob leaves it to the caller).
+    JobOrigin origin;
 
     bool added() const { return failedAt == JobStep::Added; }
 };

@@ -15,13 +15,15 @@ void JobSlotTable::reset() {
     }
 }
 
-std::optional<int> JobSlotTable::store(const TInputOptions& input, const TOutputOptions& output) {
+std::optional<int> JobSlotTable::store(const TInputOptions& input, const TOutputOptions& output,
+                                       const JobOrigin& origin) {
     const auto it = std::ranges::find(m_slots, std::string_view{kSlotFree}, &JobSlot::state);
     if (it == m_slots.end()) {
         return std::nullopt;
     }
     it->input = input;
     it->output = output;
+    it->origin = origin;
     it->output.SubtitleLanguage = kSlotFull;
     return static_cast<int>(it - m_slots.begin());
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "component/OptionRecords.h"
+#include "profiles/JobOrigin.h"
 
 namespace velmora {
 
@@ -23,6 +24,7 @@ inline constexpr const char* kNoFreeSlotMessage = "转换列表已满，请先�
 struct JobSlot {
     TInputOptions input;
     TOutputOptions output;
+    JobOrigin origin;  // the choices and the source facts the job was made with
 
     std::string_view state() const { return output.SubtitleLanguage; }
 };
@@ -37,7 +39,8 @@ public:
 
     // Copies a job into the free slot with the lowest index and marks it full; nothing when no
     // slot is free (the add must then be refused with kNoFreeSlotMessage).
-    std::optional<int> store(const TInputOptions& input, const TOutputOptions& output);
+    std::optional<int> store(const TInputOptions& input, const TOutputOptions& output,
+                             const JobOrigin& origin = {});
 
     // A removed row's slot: marked deleted and moved to the last index, the slots after it moving
     // down by one so they stay aligned with the rows. False for an index outside the table.

@@ -2,13 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
+#include "profiles/AtomicFile.h"
 #include "profiles/FileNames.h"
 
 namespace velmora {
@@ -70,23 +68,6 @@ bool isKeyLine(std::string_view line, std::string_view key) {
     const std::size_t equals = line.find('=');
     return equals != std::string_view::npos &&
            equalsIgnoringCase(trim(line.substr(0, equals)), key);
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
-
-bool fail(std::string* error, std::string message) {
-    if (error) {
-        *error = std::move(message);
-    }
-    return false;
 }
 
 }  // namespace
@@ -213,36 +194,9 @@ std::optional<std::string> SettingsFile::read(std::string_view section,
 
 bool SettingsFile::write(std::string_view section, std::string_view key, std::string_view value,
                          std::string* error) const {
-    const fs::path path(m_path);
-    std::error_code folderError;
-    if (path.has_parent_path()) {
-        fs::create_directories(path.parent_path(), folderError);
-        if (folderError) {
-            return fail(error, "cannot create " + path.parent_path().string() + ": " +
-                                   folderError.message());
-        }
-    }
-    const std::string text = withIniValue(readWholeFile(m_path).value_or(""), section, key, value);
-
     // Written beside the file and renamed over it: a crash never leaves a half-written file.
-    const std::string temporary = m_path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return fail(error, "cannot write " + temporary);
-        }
-    }
-    std::error_code renameError;
-    fs::rename(temporary, path, renameError);
-    if (renameError) {
-        std::remove(temporary.c_str());
-        return fail(error, "cannot replace " + m_path + ": " + renameError.message());
-    }
-    return true;
+    const std::string text = withIniValue(readWholeFile(m_path).value_or(""), section, key, value);
+    return replaceFileAtomically(m_path, text, error);
 }
 
 }  // namespace velmora

@@ -80,6 +80,7 @@ app::WindowSetup WindowFixture::setup(bool fakeEngines) {
     setup.update.versionFilePath = path(QStringLiteral("update.ini"));
     setup.defaultSnapshotFolder = defaultSnapshotFolder().toStdString();
     setup.soundsFolder = soundsFolder();
+    setup.savedQueuePath = savedQueuePath();
     return setup;
 }
 

@@ -67,6 +67,10 @@ public:
     // The snapshot folder when system.ini names none, and the folder of the shutter sound.
     QString defaultSnapshotFolder() const { return path(QStringLiteral("Video_Directory/快照")); }
     QString soundsFolder() const { return path(QStringLiteral("sounds")); }
+    // The window's saved queue.
+    std::string savedQueuePath() const {
+        return path(QStringLiteral("state/velmora/queue.json")).toStdString();
+    }
 
     app::WindowSetup setup(bool fakeEngines = true);
     std::unique_ptr<app::MainWindow> makeWindow(bool fakeEngines = true);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "profiles/JobListFile.h"
 #include "profiles/SettingsFile.h"
 #include "profiles/StoredSettings.h"
 #include "support/TempDir.h"
@@ -115,6 +116,23 @@ private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
+
+TEST(SettingsFile, TheSavedQueueLivesInTheStateFolder) {
+    ScopedEnv home("HOME", "/home/someone");
+    {
+        ScopedEnv state("XDG_STATE_HOME", "");
+        EXPECT_EQ(savedQueuePath(), "/home/someone/.local/state/velmora/queue.json");
+    }
+    {
+        // A relative folder is not a valid state folder.
+        ScopedEnv state("XDG_STATE_HOME", "relative/state");
+        EXPECT_EQ(savedQueuePath(), "/home/someone/.local/state/velmora/queue.json");
+    }
+    ScopedEnv state("XDG_STATE_HOME", "/var/state");
+    EXPECT_EQ(savedQueuePath(), "/var/state/velmora/queue.json");
+    ScopedEnv own("VELMORA_STATE_DIR", "/tmp/own");
+    EXPECT_EQ(savedQueuePath(), "/tmp/own/queue.json");
+}
 
 TEST(SettingsFile, CommandLineOutputFolderComesFromTheConfiguredFileElseHome) {
     test::TempDir dir;
