@@ -5,8 +5,10 @@
 // engine's features are taken away, so that the difference is what those features cost.
 //
 // Usage: velmora-bench-bare INPUT OUTPUT CONTAINER VCODEC WIDTH HEIGHT VBITRATE ACODEC ABITRATE
-//        [VPRESET]
-// Bit rates are in bit/s; VPRESET names a built-in preset ("libx264-default").
+//        [VPRESET [SIZELIMIT]]
+// Bit rates are in bit/s; VPRESET names a built-in preset ("libx264-default", "-" for none);
+// SIZELIMIT (bytes) stops reading once the packets handed to the muxer reach it, the plainest
+// form of a size limit.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +56,7 @@ struct Job {
     std::string audioEncoder;
     int64_t audioBitRate = 0;
     std::string videoPreset;
+    int64_t sizeLimit = 0;  // bytes; 0: none
 };
 
 void openCodec(AVCodecContext* context, const AVCodec* codec, const char* what) {
@@ -114,7 +117,8 @@ public:
         openInput();
         openOutput();
         PacketPtr packet = makePacket();
-        while (lib::avformat.av_read_frame(m_input.get(), packet.get()) >= 0) {
+        while ((m_job.sizeLimit <= 0 || m_muxedBytes < m_job.sizeLimit) &&
+               lib::avformat.av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_videoIn->index) {
                 decode(m_videoDecoder.get(), packet.get(), true);
             } else if (packet->stream_index == m_audioIn->index) {
@@ -359,6 +363,7 @@ private:
         while ((result = lib::avcodec.avcodec_receive_packet(encoder, packet)) >= 0) {
             lib::avcodec.av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);
             packet->stream_index = stream->index;
+            m_muxedBytes += packet->size;
             check(lib::avformat.av_interleaved_write_frame(m_output.get(), packet), "mux");
         }
         if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
@@ -390,6 +395,7 @@ private:
     int m_frameSize = 1024;
     int64_t m_videoPts = 0;
     int64_t m_audioPts = 0;
+    int64_t m_muxedBytes = 0;
 };
 
 }  // namespace
@@ -397,10 +403,10 @@ private:
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    if (argc < 10 || argc > 11) {
+    if (argc < 10 || argc > 12) {
         std::fprintf(stderr,
                      "usage: %s INPUT OUTPUT CONTAINER VCODEC WIDTH HEIGHT VBITRATE ACODEC "
-                     "ABITRATE [VPRESET]\n",
+                     "ABITRATE [VPRESET [SIZELIMIT]]\n",
                      argv[0]);
         return 2;
     }
@@ -414,8 +420,11 @@ int main(int argc, char** argv) {
     job.videoBitRate = std::atoll(argv[7]);
     job.audioEncoder = argv[8];
     job.audioBitRate = std::atoll(argv[9]);
-    if (argc == 11) {
+    if (argc >= 11 && std::string(argv[10]) != "-") {
         job.videoPreset = argv[10];
+    }
+    if (argc == 12) {
+        job.sizeLimit = std::atoll(argv[11]);
     }
     if (!TMediaLibLoader::instance().LoadLibraries(kConverterSet)) {
         std::fprintf(stderr, "%s\n", TMediaLibLoader::instance().LastError().c_str());

@@ -2,7 +2,7 @@
 // engine as its options and run to the end on the main thread.
 //
 // Usage: velmora-bench-engine INPUT OUTPUT CONTAINER VCODEC WIDTH HEIGHT VBITRATE ACODEC ABITRATE
-//        [VPRESET]
+//        [VPRESET [SIZELIMIT]]   (VPRESET "-": none; SIZELIMIT: the "fs" option, bytes)
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -16,10 +16,10 @@
 
 int main(int argc, char** argv) {
     using namespace velmora;
-    if (argc < 10 || argc > 11) {
+    if (argc < 10 || argc > 12) {
         std::fprintf(stderr,
                      "usage: %s INPUT OUTPUT CONTAINER VCODEC WIDTH HEIGHT VBITRATE ACODEC "
-                     "ABITRATE [VPRESET]\n",
+                     "ABITRATE [VPRESET [SIZELIMIT]]\n",
                      argv[0]);
         return 2;
     }
@@ -33,8 +33,11 @@ int main(int argc, char** argv) {
         {"f", argv[3]}, {"vcodec", argv[4]}, {"s", std::string(argv[5]) + "x" + argv[6]},
         {"b", argv[7]}, {"acodec", argv[8]}, {"ab", argv[9]},
     };
-    if (argc == 11) {
+    if (argc >= 11 && std::string(argv[10]) != "-") {
         options.emplace_back("vpre", argv[10]);
+    }
+    if (argc == 12) {
+        options.emplace_back("fs", argv[11]);
     }
 
     TCustomTranscoder engine(1);

@@ -41,9 +41,14 @@ echo "making a ${SECONDS_LONG} s 1920x1080 H.264+AAC source ..." >&2
 "$BIN/velmora-bench-source" "$SOURCE" "$SECONDS_LONG"
 
 # Case arguments after INPUT OUTPUT: container, video encoder, width, height, video bit rate,
-# audio encoder, audio bit rate[, video preset].
+# audio encoder, audio bit rate[, video preset ("-": none)[, size limit in bytes]].
 CASE_A=(avi mpeg4 720 480 1200000 libmp3lame 128000)
 CASE_B=(matroska libx264 1920 1080 2000000 aac 128000 libx264-default)
+# (c): the job of (b) into MP4 with a size limit ("fs") that cuts it at about three quarters of
+# the source (2.13 Mbit/s for 0.75 of its length), so the limit's bookkeeping runs through most
+# of the job; the bare program simply stops reading once the packets it muxed reach the limit.
+LIMIT_C=$((SECONDS_LONG * 200000))
+CASE_C=(mp4 libx264 1920 1080 2000000 aac 128000 libx264-default "$LIMIT_C")
 
 # One timed run: prints "wall cpu rssKiB".
 timed() {
@@ -63,8 +68,12 @@ median() {
 
 LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg)"
 declare -A RESULT
-for name in a b; do
-    if [[ $name == a ]]; then args=("${CASE_A[@]}"); ext=avi; else args=("${CASE_B[@]}"); ext=mkv; fi
+for name in a b c; do
+    case $name in
+    a) args=("${CASE_A[@]}") ext=avi ;;
+    b) args=("${CASE_B[@]}") ext=mkv ;;
+    c) args=("${CASE_C[@]}") ext=mp4 ;;
+    esac
     : >"$WORK/bare-$name.txt"
     : >"$WORK/engine-$name.txt"
     : >"$WORK/cli-$name.txt"
@@ -77,6 +86,7 @@ for name in a b; do
         done
     done
     for side in bare engine cli; do
+        RESULT[$side,$name,size]="$(stat -c %s "$WORK/$side-$name.$ext")"
         for column in 1 2 3; do
             RESULT[$side,$name,$column]="$(awk -v c=$column '{ print $c }' "$WORK/$side-$name.txt" | median)"
         done
@@ -90,10 +100,11 @@ echo "source: ${SECONDS_LONG} s 1920x1080 25 fps H.264 + AAC 44.1 kHz stereo"
 echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER"
 echo "(a) 720x480 MPEG-4 1200 kbit/s + MP3 128 kbit/s, AVI"
 echo "(b) 1920x1080 H.264 libx264-default 2000 kbit/s + AAC 128 kbit/s, Matroska"
+echo "(c) as (b) into MP4, size limit $LIMIT_C bytes"
 echo
 printf '%-4s | %-22s | %-22s | %-22s | %s\n' case "wall s (bare/engine)" "CPU s (bare/engine)" \
     "peak RSS MiB (b/e)" "wall ratio, CPU ratio, RSS diff"
-for name in a b; do
+for name in a b c; do
     bw=${RESULT[bare,$name,1]} ew=${RESULT[engine,$name,1]}
     bc=${RESULT[bare,$name,2]} ec=${RESULT[engine,$name,2]}
     br=${RESULT[bare,$name,3]} er=${RESULT[engine,$name,3]}
@@ -106,7 +117,7 @@ for name in a b; do
 done
 echo
 echo "The same jobs through velmora-cli task, against the bare program:"
-for name in a b; do
+for name in a b c; do
     bw=${RESULT[bare,$name,1]} cw=${RESULT[cli,$name,1]}
     bc=${RESULT[bare,$name,2]} cc=${RESULT[cli,$name,2]}
     br=${RESULT[bare,$name,3]} cr=${RESULT[cli,$name,3]}
@@ -114,4 +125,9 @@ for name in a b; do
         printf "%-4s | wall %.2f / %.2f s (%.3fx) | CPU %.2f / %.2f s (%.3fx) | RSS %.1f / %.1f MiB (%+.1f)\n",
             n, bw, cw, cw / bw, bc, cc, cc / bc, br / 1024, cr / 1024, (cr - br) / 1024
     }'
+done
+echo
+echo "Output sizes in bytes (bare / engine / cli):"
+for name in a b c; do
+    echo "($name) ${RESULT[bare,$name,size]} / ${RESULT[engine,$name,size]} / ${RESULT[cli,$name,size]}"
 done

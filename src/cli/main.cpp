@@ -235,7 +235,8 @@ int main(int argc, char** argv) {
     std::string logLevel;
     app.add_option("--log-level", logLevel,
                    "Print the engine's and the libraries' log lines at this level and above to "
-                   "standard error: quiet, panic, fatal, error, warning, info, verbose, debug")
+                   "standard error: quiet, panic, fatal, error, warning, info, verbose, debug "
+                   "(default: the warnings of convert, task and demo; none with --json)")
         ->check(CLI::IsMember(
             {"quiet", "panic", "fatal", "error", "warning", "info", "verbose", "debug"}));
 
@@ -309,8 +310,17 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : kUsageExitCode;
     }
 
+    // JSON output stays nothing but JSON unless a level is asked for: callers often read both
+    // streams as one.
+    const bool json = convertOptions.json || taskOptions.json || demoOptions.json || probeJson ||
+                      profilesJson || optionsJson;
+    // Without a level, the jobs' warnings: what a run chose in the user's place. The listings
+    // resolve every profile's codecs and would repeat the same substitution for each.
+    const bool runsJobs = convert->parsed() || task->parsed() || demo->parsed();
     if (!logLevel.empty()) {
         velmora::cli::printLogLines(logLevel, std::cerr);
+    } else if (!json && runsJobs) {
+        velmora::cli::printWarnings(std::cerr);
     }
     if (libs->parsed()) {
         return velmora::cli::runLibsCommand(std::cout, std::cerr);

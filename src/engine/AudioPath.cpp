@@ -46,6 +46,17 @@ void usableLayout(AVChannelLayout* target, const AVChannelLayout& source) {
     }
 }
 
+// A mono source on two speakers keeps its level: the channel goes to both sides as it is, not
+// at the -3 dB the resampler gives a centre channel spread over two.
+int copyMonoToBothSides(SwrContext* resampler, const AVChannelLayout& input,
+                        const AVChannelLayout& output) {
+    if (input.nb_channels != 1 || output.nb_channels != 2) {
+        return 0;
+    }
+    const double matrix[2] = {1.0, 1.0};
+    return lib::swresample.swr_set_matrix(resampler, matrix, 1);
+}
+
 }  // namespace
 
 void TranscodeSession::applyVolume(AVFrame* frame) const {
@@ -103,6 +114,9 @@ void TranscodeSession::ensureResampler(OutputStream& ost, const AVFrame* frame) 
         lib::avutil.av_opt_set_int(resampler, "filter_size", 16, 0);
         lib::avutil.av_opt_set_int(resampler, "phase_shift", 10, 0);
         lib::avutil.av_opt_set(resampler, "cutoff", "0.8", 0);
+        result = copyMonoToBothSides(resampler, inputLayout, enc->ch_layout);
+    }
+    if (result >= 0) {
         result = lib::swresample.swr_init(resampler);
     }
     if (result < 0) {
@@ -236,14 +250,16 @@ void TranscodeSession::audioOutput(OutputStream& ost, InputStream& ist, AVFrame*
         }
         ist.isStart = false;
     } else {
-        // Without sync the output follows the input's time stamps: the position is where the
-        // input says this frame starts, less what still waits in the FIFO and the resampler.
-        // It never moves back, which would give the muxer overlapping packets.
+        // Without sync the output follows the samples; the input's time stamps place them:
+        // the input says this frame starts here, less what still waits in the FIFO and the
+        // resampler. Only a gap wider than the drift threshold moves the time line on.
         const int64_t delay =
             ost.resampler ? lib::swresample.swr_get_delay(ost.resampler.get(), outputRate) : 0;
         const int64_t position = std::llrint(syncInputSeconds * outputRate) - queued - delay;
-        ost.syncOpts =
-            ost.syncStarted ? std::max(ost.syncOpts, position) : std::max<int64_t>(0, position);
+        const double threshold = m_run.audioDriftThresholdSeconds * outputRate;
+        const double tolerance = threshold >= 0.0 ? std::min(threshold, 1e15) : 0.0;
+        ost.syncOpts = FollowInputTimeline(ost.syncStarted, ost.syncOpts, position,
+                                           static_cast<int64_t>(tolerance));
         ost.syncStarted = true;
     }
     if (syncInputSeconds < 0) {

@@ -45,6 +45,17 @@ AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket,
     return step;
 }
 
+int64_t FollowInputTimeline(bool started, int64_t position, int64_t inputPosition,
+                            int64_t toleranceSamples) {
+    if (!started) {
+        return std::max<int64_t>(0, inputPosition);
+    }
+    if (inputPosition - position > std::max<int64_t>(toleranceSamples, 0)) {
+        return inputPosition;
+    }
+    return position;
+}
+
 bool AudioBufferSizes::tooLarge() const {
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     return workBytes > kMax || outputBytes > kMax;

@@ -28,6 +28,16 @@ struct AudioSyncStep {
 AudioSyncStep DecideAudioSync(int method, double deltaSamples, bool firstPacket, int outputRate,
                               double thresholdSeconds, int64_t maxCorrection = -1);
 
+// Without sync ("async" 0) the output's time line follows the samples written; the input's
+// time stamps only place it. position: where the next sample goes (output samples);
+// inputPosition: where the input's time stamps put that sample. The first buffer places the time
+// line at the input's time (never before 0). Later the input moves it only forward and only when
+// it runs ahead by more than toleranceSamples, a gap in the source: time stamps that wobble
+// around the samples (rounded to milliseconds, say) must not open a gap at every buffer, which
+// would let the time line run ahead of the samples actually delivered.
+int64_t FollowInputTimeline(bool started, int64_t position, int64_t inputPosition,
+                            int64_t toleranceSamples);
+
 struct AudioFormatFacts {
     int sampleBytes = 2;  // bytes per sample of one channel
     int channels = 2;

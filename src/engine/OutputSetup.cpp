@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/CodecResolver.h"
+#include "engine/DisplayAspect.h"
 #include "engine/Presets.h"
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
@@ -13,15 +14,6 @@
 namespace velmora {
 
 namespace {
-
-// Sample aspect ratio from a display aspect ratio, as a fraction with a denominator <= 255.
-AVRational sampleAspect(double aspect, int width, int height) {
-    if (aspect <= 0.0) {
-        return AVRational{0, 1};
-    }
-    const double factor = width > 0 && height > 0 ? static_cast<double>(height) / width : 0.75;
-    return lib::avutil.av_d2q(aspect * factor, 255);
-}
 
 int strictness(const GenericOptions& generic, AVMediaType kind) {
     std::optional<std::string> value = generic.codecValue(kind, "strict");
@@ -317,7 +309,7 @@ void TranscodeSession::addVideoStream(AVFormatContext* context, std::vector<Outp
         enc->flags2 |= AV_CODEC_FLAG2_LOCAL_HEADER;
     }
     const AVRational aspect =
-        sampleAspect(settings.frameAspectRatio, settings.frameWidth, settings.frameHeight);
+        SampleAspectFor(settings.frameAspectRatio, settings.frameWidth, settings.frameHeight);
 
     if (settings.videoStreamCopy) {
         ost.streamCopy = true;
@@ -338,6 +330,8 @@ void TranscodeSession::addVideoStream(AVFormatContext* context, std::vector<Outp
         enc->height = settings.frameHeight;
         enc->sample_aspect_ratio = aspect;
         ost.stream->sample_aspect_ratio = aspect;
+        // Applied again once the size is final (the source's, rounded for the encoder).
+        ost.displayAspect = settings.frameAspectRatio;
         enc->pix_fmt = settings.pixelFormat;
         if (encoder != nullptr && encoder->pix_fmts != nullptr) {
             bool listed = false;
@@ -456,8 +450,8 @@ void TranscodeSession::addAudioStream(AVFormatContext* context, std::vector<Outp
             }
             if (best != enc->sample_rate) {
                 log(4, FormatText("Requested sampling rate unsupported using closest supported "
-                                  "(%d)",
-                                  best));
+                                  "(%d): %s cannot take %d Hz",
+                                  best, encoder->name, enc->sample_rate));
                 enc->sample_rate = best;
             }
         }

@@ -359,6 +359,11 @@ void ApplyTargetPreset(EngineSettings& settings, OptionActions& actions, const s
         option("r", frameRate);
         settings.audioSampleRate = 48000;
         settings.audioChannels = 2;
+        // Every DV frame carries its fixed share of the audio, from the first frame on: audio
+        // that starts late or has a gap cannot be placed. Kept in step unless sync was chosen.
+        if (settings.audioSyncMethod == 0) {
+            settings.audioSyncMethod = 1;
+        }
     }
     if ((type == "svcd" || type == "dvd") && settings.audioChannels == 1) {
         settings.audioChannels = 2;

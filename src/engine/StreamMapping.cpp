@@ -322,10 +322,14 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
         if (input->format == AV_PIX_FMT_NONE) {
             fail("Video pixel format is unknown, stream cannot be encoded");
         }
+        const int sourceWidth = input->width - ost.cropLeft - ost.cropRight;
+        const int sourceHeight = input->height - ost.cropTop - ost.cropBottom;
         if (enc->width <= 0 || enc->height <= 0) {
-            enc->width = input->width - ost.cropLeft - ost.cropRight;
-            enc->height = input->height - ost.cropTop - ost.cropBottom;
+            enc->width = sourceWidth;
+            enc->height = sourceHeight;
         }
+        // The size the source gives (the pending size is the source's unless one was chosen).
+        const bool sizeFromSource = enc->width == sourceWidth && enc->height == sourceHeight;
         if (enc->pix_fmt == AV_PIX_FMT_NONE) {
             const AVPixelFormat inputFormat = static_cast<AVPixelFormat>(input->format);
             enc->pix_fmt = pixelFormatListed(ost.encoder, inputFormat) || ost.encoder == nullptr
@@ -339,6 +343,9 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
         if (enc->sample_aspect_ratio.num == 0 && input->sample_aspect_ratio.num > 0) {
             enc->sample_aspect_ratio = input->sample_aspect_ratio;
             ost.stream->sample_aspect_ratio = input->sample_aspect_ratio;
+        }
+        if (sizeFromSource) {
+            shapePictureForAspect(ost);
         }
         ost.expectedWidth = ost.firstWidth = input->width;
         ost.expectedHeight = ost.firstHeight = input->height;
@@ -371,6 +378,7 @@ void TranscodeSession::setUpEncoding(OutputStream& ost, InputStream& ist) {
                           enc->height != input->height - ost.cropTop - ost.cropBottom ||
                           enc->pix_fmt != input->format;
         }
+        applyDisplayAspect(ost);
     } else if (ost.type == AVMEDIA_TYPE_SUBTITLE) {
         if (enc->time_base.num <= 0 || enc->time_base.den <= 0) {
             enc->time_base = AVRational{1, 1000};

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 
 #include "engine/TranscodeSession.h"
 #include "engine/Transcoder.h"
@@ -63,16 +64,9 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     m_run.statisticsFileName = settings.statisticsFileName;
     m_run.qpHistogram = settings.qpHistogram;
     m_hasFrameHooks = !settings.frameHooks.empty();
-    m_frameHooks.ReleaseHooks();
-    for (const FrameHookCommand& command : settings.frameHooks) {
-        if (m_frameHooks.AddHook(command) != kHookOk) {
-            std::string text;
-            for (const std::string& argument : command) {
-                text += (text.empty() ? "" : " ") + argument;
-            }
-            fail("Failed to add video hook function: " + text);
-        }
-    }
+    // The hooks were configured when their options were parsed; the run takes them over, so
+    // that each is configured once and released once, when the task closes.
+    m_frameHooks = std::move(settings.frameHookList);
     m_customHookActive = static_cast<bool>(m_owner.onCustomHook);
     m_lastPreviewUs = 0;
     videoBytes = audioBytes = headerBytes = 0;
@@ -82,7 +76,9 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     m_currentFile = 0;
     m_skippedPackets = 0;
     m_endedBySizeLimit = false;
+    m_reportedTimeSec = 0.0;
     prepareStreams(settings);
+    startSizeLimit();
     noteExpectedEnds();
     runLoop();
     discountRemovedGaps();
@@ -119,7 +115,12 @@ int TranscodeSession::chooseInput() {
         if (ist.pastRecordingTime || file.noPacket) {
             continue;
         }
-        const double outputTime = ost.outputTimeSec;
+        // What was read of the stream, not what its encoder gave back: an encoder that holds
+        // pictures back (a look-ahead) must not make its input look behind the others.
+        const double outputTime =
+            ist.readEndUs == AV_NOPTS_VALUE
+                ? 0.0
+                : static_cast<double>(ist.readEndUs - m_run.startTimeUs) / AV_TIME_BASE;
         const double inputTime = static_cast<double>(ist.ptsUs);
         if (!file.endReached) {
             if (inputTime < minInput) {
@@ -141,6 +142,21 @@ int TranscodeSession::chooseInput() {
         }
     }
     return fileIndex;
+}
+
+void TranscodeSession::noteReadTime(InputStream& ist, const AVPacket* packet) {
+    const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (stamp == AV_NOPTS_VALUE) {
+        return;
+    }
+    int64_t end = stamp;
+    if (packet->duration > 0 && stamp <= std::numeric_limits<int64_t>::max() - packet->duration) {
+        end += packet->duration;
+    }
+    const int64_t endUs = lib::avutil.av_rescale_q(end, ist.stream->time_base, AV_TIME_BASE_Q);
+    if (ist.readEndUs == AV_NOPTS_VALUE || endUs > ist.readEndUs) {
+        ist.readEndUs = endUs;
+    }
 }
 
 void TranscodeSession::runLoop() {
@@ -169,11 +185,8 @@ void TranscodeSession::runLoop() {
             lib::avutil.av_usleep(10000);
             continue;
         }
-        AVIOContext* firstOutput = m_outputs.front().context->pb;
-        if (m_run.limitFileSizeBytes > 0 && firstOutput != nullptr &&
-            lib::avformat.avio_seek(firstOutput, 0, SEEK_CUR) > m_run.limitFileSizeBytes) {
-            m_endedBySizeLimit = true;
-            break;
+        if (m_sizeLimit.cut()) {
+            break;  // the first output is full
         }
         InputFile& file = m_inputs[fileIndex];
         const int result = readPacket(file, packet.get());
@@ -266,6 +279,7 @@ bool TranscodeSession::handlePacket(InputFile& file, int fileIndex, AVPacket* pa
         ist.pastRecordingTime = true;
         return true;
     }
+    noteReadTime(ist, packet);
     noteSourcePacket(ist, packet);
     if (!outputPacket(ist, istIndex, packet)) {
         ++m_skippedPackets;  // the decoder refused it: damaged data, passed over
@@ -484,21 +498,9 @@ void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
     if (packet != nullptr) {
         packet->stream_index = ost.index;
     }
-    AVFormatContext* context = m_outputs[ost.fileIndex].context;
     auto mux = [&](AVPacket* ready) {
-        int64_t end = ready->pts != AV_NOPTS_VALUE ? ready->pts : ready->dts;
-        if (end != AV_NOPTS_VALUE) {
-            const double startSec = end * av_q2d(ost.stream->time_base);
-            if (ost.packetsWritten == 0 || startSec < ost.firstTimeSec) {
-                ost.firstTimeSec = startSec;
-            }
-            end += std::max<int64_t>(ready->duration, 0);
-            ost.outputTimeSec = std::max(ost.outputTimeSec, end * av_q2d(ost.stream->time_base));
-        }
-        ++ost.packetsWritten;
-        const int result = lib::avformat.av_interleaved_write_frame(context, ready);
-        if (result < 0) {
-            fail("av_interleaved_write_frame(): " + LibraryErrorText(result));
+        if (!holdForSizeLimit(ost, ready)) {
+            muxPacket(ost, ready);
         }
     };
     if (ost.bitstreamFilters.empty()) {
@@ -547,6 +549,24 @@ void TranscodeSession::writePacket(OutputStream& ost, AVPacket* packet) {
         }
         item->stream_index = ost.index;
         mux(item.get());
+    }
+}
+
+void TranscodeSession::muxPacket(OutputStream& ost, AVPacket* packet) {
+    int64_t end = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (end != AV_NOPTS_VALUE) {
+        const double startSec = end * av_q2d(ost.stream->time_base);
+        if (ost.packetsWritten == 0 || startSec < ost.firstTimeSec) {
+            ost.firstTimeSec = startSec;
+        }
+        end += std::max<int64_t>(packet->duration, 0);
+        ost.outputTimeSec = std::max(ost.outputTimeSec, end * av_q2d(ost.stream->time_base));
+    }
+    ++ost.packetsWritten;
+    const int result =
+        lib::avformat.av_interleaved_write_frame(m_outputs[ost.fileIndex].context, packet);
+    if (result < 0) {
+        fail("av_interleaved_write_frame(): " + LibraryErrorText(result));
     }
 }
 
@@ -746,6 +766,9 @@ void TranscodeSession::writeTrailers() {
                 writePacket(ost, nullptr);  // what the bitstream filters still hold
             }
         }
+        if (o == 0) {
+            releaseHeldPackets(true);
+        }
         const int result = lib::avformat.av_write_trailer(file.context);
         if (result < 0) {
             fail(FormatText("Error writing trailer of output file '%s': %s", file.fileName.c_str(),
@@ -813,6 +836,10 @@ void TranscodeSession::printReport(bool isLast, int fileIndex) {
     if (time < 0.01) {
         time = 0.01;
     }
+    // A stream that has written nothing yet (an encoder filling its look-ahead) joins the
+    // minimum later, below where the others already were: the time reported never goes back.
+    time = std::max(time, m_reportedTimeSec);
+    m_reportedTimeSec = time;
     const bool hasCallback = static_cast<bool>(m_owner.onProgress);
     if (hasCallback || m_run.verbosity > 0 || isLast) {
         report.BitRate = static_cast<float>(totalSize * 8 / time / 1000);
@@ -884,6 +911,7 @@ void TranscodeSession::close() {
         }
     }
     collectWrittenOutputs();
+    m_heldPackets.clear();
     m_outputOwners.clear();
     m_outputs.clear();
     m_pendingStreams.clear();
@@ -896,7 +924,10 @@ void TranscodeSession::close() {
     m_inputs.clear();
     m_joinMode = false;
     m_tablesBuilt = false;
-    m_frameHooks.ReleaseHooks();
+    if (m_frameHooks) {
+        m_frameHooks->ReleaseHooks();
+        m_frameHooks.reset();
+    }
     m_previewer.reset();
     m_statisticsFile.reset();
     m_hookConverter.ConverterReset();

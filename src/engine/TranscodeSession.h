@@ -22,6 +22,7 @@
 #include "engine/GenericOptions.h"
 #include "engine/InputReadErrors.h"
 #include "engine/OutputPartFile.h"
+#include "engine/OutputSizeLimit.h"
 #include "engine/TimestampGuard.h"
 #include "engine/WrittenOutput.h"
 #include "medialib/FrameHook.h"
@@ -122,7 +123,8 @@ struct InputStream {
     bool flushed = false;
     int decodeErrors = 0;
     int64_t framesDecoded = 0;
-    int64_t packetsInRange = 0;  // packets read at or after the output's start
+    int64_t packetsInRange = 0;          // packets read at or after the output's start
+    int64_t readEndUs = AV_NOPTS_VALUE;  // end of the latest packet read, offsets applied
     bool multipleFramesWarned = false;
     bool undecodable = false;  // its decoder could not be opened when the input was
     StreamTimeline timeline;   // corrections of its time stamps
@@ -171,10 +173,11 @@ struct OutputStream {
     int expectedFormat = -1;
     int firstWidth = 0, firstHeight = 0;
     bool variableFrameRate = false;
-    VideoPacketStats lastStats;             // of the last coded picture
-    std::array<uint64_t, 4> errorSums{};    // "psnr": summed over the run
-    int64_t statsFrames = 0;                // coded pictures with quality data
-    int64_t statsLines = 0;                 // statistics-file lines written
+    double displayAspect = 0.0;           // chosen display aspect ("aspect"); 0: the picture's own
+    VideoPacketStats lastStats;           // of the last coded picture
+    std::array<uint64_t, 4> errorSums{};  // "psnr": summed over the run
+    int64_t statsFrames = 0;              // coded pictures with quality data
+    int64_t statsLines = 0;               // statistics-file lines written
     std::array<int64_t, 32> qpHistogram{};  // "qphist"
 
     // audio
@@ -289,6 +292,11 @@ private:
     int bestInputStream(AVMediaType type, int fileIndex) const;
     void setUpStreamCopy(OutputStream& ost, InputStream& ist);
     void setUpEncoding(OutputStream& ost, InputStream& ist);
+    // DisplayAspectSetup.cpp: the chosen display aspect on the final size. shapePicture gives
+    // the picture the aspect's shape where nothing else can carry it (the size was the
+    // source's); applyDisplayAspect sets the sample aspect ratio for the size encoded.
+    void shapePictureForAspect(OutputStream& ost);
+    void applyDisplayAspect(OutputStream& ost);
     void openEncoders(EngineSettings& settings);
     void openPassLog(OutputStream& ost, const EngineSettings& settings);
     void openDecoders();
@@ -314,6 +322,16 @@ private:
     void forgetExpectedEnds();
     std::vector<std::string> streamMappingLines() const;
 
+    // SizeLimitedOutput.cpp: the size limit ("fs") of the first output. Its packets are handed
+    // to the muxer in time order across its streams, each only while it fits, so that a limit
+    // cuts every stream at the same time (an encoder's look-ahead makes its packets come late).
+    void startSizeLimit();
+    // True when the packet was taken (held, or dropped past the limit); false when the output
+    // has no limit and the packet is the caller's to write.
+    bool holdForSizeLimit(OutputStream& ost, const AVPacket* packet);
+    // Writes the held packets that are due (all of them with all) while they fit.
+    void releaseHeldPackets(bool all);
+
     // InputGuards.cpp
     // A failed read of the input: true when the input has ended, false to read it again.
     bool inputEnded(InputFile& file, int fileIndex, int result);
@@ -330,6 +348,8 @@ private:
     // TranscodeLoop.cpp
     void runLoop();
     int chooseInput();
+    // Notes how far the stream has been read (what chooseInput compares).
+    void noteReadTime(InputStream& ist, const AVPacket* packet);
     // False when the packet failed to decode (the round then makes no report).
     bool handlePacket(InputFile& file, int fileIndex, AVPacket* packet);
     void checkSomethingDecoded();
@@ -348,6 +368,8 @@ private:
     void buildFilterGraph(OutputStream& ost, int width, int height, int format, AVRational aspect);
     void videoOutput(OutputStream& ost, InputStream& ist, AVFrame* frame, int64_t ptsUs);
     void encodeVideoFrames(OutputStream& ost, AVFrame* picture, int64_t ptsUs);
+    // How long a picture lasts, in the encoder's frame periods (1 when unknown).
+    double pictureFrames(const OutputStream& ost) const;
     void scaleFrame(OutputStream& ost, InputStream& ist, AVFrame* frame);
     void flushVideoFilters(OutputStream& ost);
 
@@ -380,6 +402,8 @@ private:
     // Sends a frame (null: drain) to the encoder and writes every packet it gives back.
     void encodeAndWrite(OutputStream& ost, AVFrame* frame);
     void writePacket(OutputStream& ost, AVPacket* packet);
+    // Hands one packet to the muxer and notes how far its stream got.
+    void muxPacket(OutputStream& ost, AVPacket* packet);
     [[noreturn]] void fail(const std::string& text) const;
     void log(int level, const std::string& text) const;
 
@@ -398,10 +422,19 @@ private:
     std::string m_lastError;
     int64_t m_startClockUs = 0;
     int64_t m_lastReportUs = 0;
+    double m_reportedTimeSec = 0.0;  // output time of the last report
     bool m_tablesBuilt = false;
     bool m_hasFrameHooks = false;
     int m_currentFile = 0;  // join mode: the input being read
     bool m_endedBySizeLimit = false;
+    OutputSizeLimit m_sizeLimit;
+    struct HeldPacket {
+        int64_t timeUs = 0;
+        size_t streamTableIndex = 0;  // in m_outputStreams
+        PacketPtr packet;
+    };
+    std::deque<HeldPacket> m_heldPackets;  // time order; the first output under a size limit
+    std::vector<int> m_heldPerStream;      // held packets per output-stream table entry
 
     // Part files of the open outputs, by output context (m_outputOwners); null for an output
     // written in place.
@@ -415,7 +448,7 @@ private:
     std::vector<WaitingOutput> m_waitingOutputs;  // guarded by m_writtenMutex
 
     // Frame hooks and preview, used on the task's thread only.
-    FrameHookList m_frameHooks;
+    std::shared_ptr<FrameHookList> m_frameHooks;  // taken from the settings at the start
     bool m_customHookActive = false;
     PictureConverter m_hookConverter;
     PictureConverter m_previewConverter;

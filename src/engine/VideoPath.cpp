@@ -75,7 +75,7 @@ void cropPointers(const AVFrame* frame, int left, int top, const uint8_t* data[4
 
 void TranscodeSession::preprocessFrame(AVFrame* frame, int64_t ptsUs) {
     ++processedFrames;
-    if (!m_customHookActive && m_frameHooks.empty()) {
+    if (!m_customHookActive && (!m_frameHooks || m_frameHooks->empty())) {
         return;
     }
     // Hooks draw on the picture: it must not be shared with the decoder.
@@ -116,7 +116,9 @@ void TranscodeSession::preprocessFrame(AVFrame* frame, int64_t ptsUs) {
         }
         if (hook.stopHook) {
             m_customHookActive = false;
-            m_frameHooks.ReleaseHooks();
+            if (m_frameHooks) {
+                m_frameHooks->ReleaseHooks();
+            }
         }
         return;
     }
@@ -125,7 +127,7 @@ void TranscodeSession::preprocessFrame(AVFrame* frame, int64_t ptsUs) {
         picture.data[plane] = frame->data[plane];
         picture.linesize[plane] = frame->linesize[plane];
     }
-    m_frameHooks.ProcessHooks(&picture, format, frame->width, frame->height, ptsUs);
+    m_frameHooks->ProcessHooks(&picture, format, frame->width, frame->height, ptsUs);
 }
 
 void TranscodeSession::servePreview(const AVFrame* picture, int64_t ptsUs) {
@@ -320,7 +322,8 @@ void TranscodeSession::videoOutput(OutputStream& ost, InputStream& ist, AVFrame*
             filtered->pts == AV_NOPTS_VALUE
                 ? ptsUs
                 : lib::avutil.av_rescale_q(filtered->pts, sinkBase, AV_TIME_BASE_Q);
-        if (filtered->sample_aspect_ratio.num > 0) {
+        // A chosen display aspect stays; otherwise the filters' word on the shape is taken.
+        if (filtered->sample_aspect_ratio.num > 0 && ost.displayAspect <= 0.0) {
             ost.encoderContext->sample_aspect_ratio = filtered->sample_aspect_ratio;
         }
         encodeVideoFrames(ost, filtered.get(), filteredUs);
@@ -411,6 +414,28 @@ void TranscodeSession::scaleFrame(OutputStream& ost, InputStream& ist, AVFrame* 
     lib::avutil.av_frame_copy_props(ost.scaledFrame.get(), frame);
 }
 
+double TranscodeSession::pictureFrames(const OutputStream& ost) const {
+    // The rate the pictures come at: what the filters make of it when they set one, else the
+    // source's own. Far beyond any real rate change, a broken rate is taken as unknown.
+    constexpr double kMostFrames = 1000.0;
+    AVRational rate{0, 1};
+    if (ost.filtersUsed && ost.filterSink != nullptr) {
+        rate = lib::avfilter.av_buffersink_get_frame_rate(ost.filterSink);
+    }
+    if ((rate.num <= 0 || rate.den <= 0) && ost.sourceIndex >= 0) {
+        const AVStream* stream = m_inputStreams[ost.sourceIndex].stream;
+        rate = stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0
+                   ? stream->avg_frame_rate
+                   : stream->r_frame_rate;
+    }
+    const AVRational timeBase = ost.encoderContext->time_base;
+    if (rate.num <= 0 || rate.den <= 0 || timeBase.num <= 0 || timeBase.den <= 0) {
+        return 1.0;
+    }
+    const double frames = 1.0 / av_q2d(rate) / av_q2d(timeBase);
+    return std::isfinite(frames) && frames > 0.0 && frames <= kMostFrames ? frames : 1.0;
+}
+
 void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, int64_t ptsUs) {
     AVCodecContext* enc = ost.encoderContext.get();
     const double frameSeconds = av_q2d(enc->time_base);
@@ -424,8 +449,9 @@ void TranscodeSession::encodeVideoFrames(OutputStream& ost, AVFrame* picture, in
         ost.frameCount == 0
             ? -1
             : static_cast<int64_t>(std::max(0.0, m_run.dtsDeltaThresholdSeconds / frameSeconds));
-    const VideoSyncResult sync = VideoSyncStep(m_run.videoSyncMethod, ost.variableFrameRate,
-                                               syncInputPts, ost.syncOpts, maxDuplicates);
+    const VideoSyncResult sync =
+        VideoSyncStep(m_run.videoSyncMethod, ost.variableFrameRate, syncInputPts,
+                      pictureFrames(ost), ost.syncOpts, maxDuplicates);
     int64_t frames = sync.frames;
     if (sync.framesRemoved > 0) {
         ost.gapRemoved += sync.framesRemoved;

@@ -6,7 +6,7 @@
 namespace velmora {
 
 VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
-                              int64_t& position, int64_t maxDuplicates) {
+                              double pictureFrames, int64_t& position, int64_t maxDuplicates) {
     VideoSyncResult result;
     if (!std::isfinite(inputPts)) {
         return result;  // a picture without a usable time goes out once, where it stands
@@ -17,18 +17,22 @@ VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPt
         return result;
     }
     const double delta = inputPts - static_cast<double>(position);
-    if (delta < -1.1) {
-        result.frames = 0;
-    } else if (method == 2 || (method < 0 && variableFrameRate)) {
+    if (method == 2 || (method < 0 && variableFrameRate)) {
         if (delta <= -0.6) {
             result.frames = 0;
         } else if (delta > 0.6) {
             position = std::llrint(inputPts);
             result.positionMoved = true;
         }
-    } else if (delta > 1.1) {
+        return result;
+    }
+    const double length = std::isfinite(pictureFrames) && pictureFrames > 0.0 ? pictureFrames : 1.0;
+    const double toLastSlot = delta + length - 1.0;
+    if (toLastSlot < -1.1) {
+        result.frames = 0;
+    } else if (toLastSlot > 1.1) {
         // Never more than +-2^62 frames: keeps the conversion defined for absurd times.
-        result.frames = std::llrint(std::min(delta, 4.6e18));
+        result.frames = std::llrint(std::min(toLastSlot, 4.6e18));
         if (maxDuplicates >= 0 && result.frames - 1 > maxDuplicates) {
             result.framesRemoved = result.frames - 1 - maxDuplicates;
             result.frames = maxDuplicates + 1;

@@ -19,10 +19,13 @@ struct VideoSyncResult {
 // method: 0 passthrough (the position follows the picture), 1 constant rate (drop and
 // duplicate), 2 variable rate (drop only, the position jumps over gaps), negative: automatic,
 // which acts as 2 when the output format allows a variable frame rate and as 1 otherwise.
-// inputPts: the picture's time in encoder time-base units; position: the output's next frame
-// number in the same units, moved when the method says so. maxDuplicates: at most that many
-// copies fill a gap (negative: no limit); the rest of a longer gap is removed, not filled.
+// inputPts: the picture's time in encoder time-base units; pictureFrames: how long the picture
+// lasts in the same units (1 at equal rates, 0.4 from 25 to 10 frames per second; 1 when
+// unknown); position: the output's next frame number, moved when the method says so.
+// maxDuplicates: at most that many copies fill a gap (negative: no limit); the rest of a longer
+// gap is removed, not filled. At a constant rate a picture is measured where its last frame slot
+// begins, so that a rate change ends with the picture's end and not up to two frames past it.
 VideoSyncResult VideoSyncStep(int method, bool variableFrameRate, double inputPts,
-                              int64_t& position, int64_t maxDuplicates = -1);
+                              double pictureFrames, int64_t& position, int64_t maxDuplicates = -1);
 
 }  // namespace velmora

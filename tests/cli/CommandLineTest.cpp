@@ -323,6 +323,42 @@ TEST(CommandLine, IncompleteResultIsToldAndExitsOne) {
     EXPECT_NE(text.output.find("[1] incomplete: only "), std::string::npos) << text.output;
 }
 
+TEST(CommandLine, ChoicesMadeInTheUsersPlaceAreToldByDefault) {
+    SetMainThread();
+    velmora::test::requireMediaLibraries();
+    velmora::test::TempDir dir;
+    SampleSpec spec;
+    spec.container = "wav";
+    spec.video = false;
+    spec.audioCodec = "pcm_s16le";
+    spec.durationSeconds = 0.5;
+    std::string error;
+    ASSERT_TRUE(makeSampleMedia(spec, dir.file("tone.wav"), &error)) << error;
+
+    // AC-3 takes no 22050 Hz: the nearest rate it takes is used, and said so.
+    const CliResult text = runCli("task -i " + dir.file("tone.wav") + " -o " +
+                                  dir.file("tone.ac3") + " --output-options ar=22050");
+    EXPECT_EQ(text.exitCode, 0) << text.output;
+    EXPECT_NE(text.output.find("closest supported (32000): ac3 cannot take 22050 Hz"),
+              std::string::npos)
+        << text.output;
+    // No status lines unless a level is asked for.
+    EXPECT_EQ(text.output.find("muxing overhead"), std::string::npos) << text.output;
+
+    // The JSON stream stays JSON.
+    const CliResult json = runCli("task --json -i " + dir.file("tone.wav") + " -o " +
+                                  dir.file("again.ac3") + " --output-options ar=22050");
+    EXPECT_EQ(json.exitCode, 0) << json.output;
+    for (const std::string& line : test::outputLines(json.output)) {
+        bool object = false;
+        try {
+            object = nlohmann::json::parse(line).is_object();
+        } catch (const nlohmann::json::exception&) {
+        }
+        EXPECT_TRUE(object) << line;
+    }
+}
+
 // With --overwrite a failed job leaves the older file of its output name in place; its result
 // must not describe that file as its output.
 TEST(CommandLine, AFailedJobDescribesNoOlderFileOfItsName) {

@@ -71,6 +71,13 @@ OutputFacts readOutputFacts(const std::string& path) {
             facts.videoCodec = lib::avcodec.avcodec_get_name(parameters->codec_id);
             facts.width = parameters->width;
             facts.height = parameters->height;
+            const AVRational sample = stream->sample_aspect_ratio.num > 0
+                                          ? stream->sample_aspect_ratio
+                                          : parameters->sample_aspect_ratio;
+            facts.displayAspect = parameters->height > 0
+                                      ? (sample.num > 0 && sample.den > 0 ? av_q2d(sample) : 1.0) *
+                                            parameters->width / parameters->height
+                                      : 0;
         } else if (parameters->codec_type == AVMEDIA_TYPE_AUDIO && !facts.hasAudio) {
             facts.hasAudio = true;
             facts.audioCodec = lib::avcodec.avcodec_get_name(parameters->codec_id);

@@ -13,6 +13,7 @@ struct OutputFacts {
     std::string videoCodec;  // codec name ("mpeg4", "h264", ...)
     int width = 0;
     int height = 0;
+    double displayAspect = 0;  // width / height on screen (the sample aspect ratio applied)
     bool hasAudio = false;
     std::string audioCodec;
     int channels = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
 #include <map>
 
 #include "OutputFacts.h"
@@ -54,6 +55,19 @@ std::optional<Size> parseFrameSize(std::string_view text) {
         return std::nullopt;
     }
     return size;
+}
+
+// "4:3" -> 1.333; 0 for an empty or unreadable text.
+double parseAspect(std::string_view text) {
+    int width = 0;
+    int height = 0;
+    const char* end = text.data() + text.size();
+    const auto first = std::from_chars(text.data(), end, width);
+    if (first.ec != std::errc{} || first.ptr == end || *first.ptr != ':') {
+        return 0;
+    }
+    const auto second = std::from_chars(first.ptr + 1, end, height);
+    return second.ec == std::errc{} && height > 0 ? static_cast<double>(width) / height : 0;
 }
 
 struct TargetFacts {
@@ -157,17 +171,28 @@ TEST_P(ProfileMatrix, ConvertsAtPreselectedChoices) {
                 : target->videoCodec;
         EXPECT_EQ(facts.videoCodec, codec);
         Size size{kSourceWidth, kSourceHeight};
-        if (const auto given = parseFrameSize(record.FrameSize)) {
+        const auto given = parseFrameSize(record.FrameSize);
+        if (given) {
             size = *given;
         } else if (target) {
             size = record.TargetNorm == 2 ? target->ntsc : target->pal;
         }
+        const double aspect = parseAspect(record.AspectRatio);
         if (codec == "rv10" || codec == "rv20") {
             // RealVideo codes whole macroblocks: the engine scales down to multiples of 16.
             size = {size.width / 16 * 16, size.height / 16 * 16};
+            // Neither it nor its container keeps an aspect ratio: at the source's size the
+            // picture itself takes the chosen shape.
+            if (!given && aspect > 0) {
+                size.width = static_cast<int>(std::lround(size.height * aspect / 16)) * 16;
+            }
         }
         EXPECT_EQ(facts.width, size.width);
         EXPECT_EQ(facts.height, size.height);
+        if (!given && !target && aspect > 0) {
+            // At the source's size the chosen aspect holds for the size written.
+            EXPECT_NEAR(facts.displayAspect, aspect, aspect * 0.02);
+        }
     }
 
     ASSERT_TRUE(facts.hasAudio);

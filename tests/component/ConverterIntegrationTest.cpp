@@ -106,6 +106,48 @@ TEST_F(ConverterIntegration, ThreadModeBatchConvertsEveryTask) {
     EXPECT_FALSE(converter.Working());
 }
 
+TEST_F(ConverterIntegration, ProgressOfALookAheadEncoderNeverGoesBack) {
+    // libx264 gives no picture until its look-ahead is full; the audio's time must not make
+    // the job's time run ahead of where the pictures then start.
+    SampleSpec spec;
+    spec.container = "matroska";
+    spec.videoCodec = "libx264";
+    spec.width = 640;
+    spec.height = 360;
+    spec.durationSeconds = 4.0;
+    const std::string input = dir.file("source.mkv");
+    std::string error;
+    ASSERT_TRUE(makeSampleMedia(spec, input, &error)) << error;
+
+    TMediaConverter converter;
+    const int task = converter.AddTask(input);
+    ASSERT_EQ(task, 0) << converter.LastErrMsg();
+    TOutputOptions output;
+    output.VideoCodec = "libx264";
+    output.AudioCodec = "aac";
+    ASSERT_TRUE(converter.SetOutputFile(task, dir.file("out.mkv"), &output))
+        << converter.LastErrMsg();
+    converter.SetProgressInterval(0);  // as often as the converter reports
+    std::vector<std::int64_t> durations;
+    std::atomic<bool> ended{false};
+    converter.SetOnProgress([&](TCustomMediaConverter&, PProgressInfo info) {
+        durations.push_back(info->CurrentDuration);  // on the main thread
+    });
+    converter.SetOnTerminate([&](TCustomMediaConverter&, const TTerminateInfo& info) {
+        if (info.TaskIndex < 0) {
+            ended = true;
+        }
+    });
+    converter.StartTask(1);
+    ASSERT_TRUE(waitUntil([&] { return ended.load(); }));
+
+    ASSERT_FALSE(durations.empty());
+    for (std::size_t i = 1; i < durations.size(); ++i) {
+        EXPECT_GE(durations[i], durations[i - 1]) << "report " << i;
+    }
+    EXPECT_NEAR(static_cast<double>(durations.back()) / 1e6, 4.0, 0.1);
+}
+
 TEST_F(ConverterIntegration, StoppingAPausedRunEndsItUnfinished) {
     TMediaConverter converter;
     buildTasks(converter);

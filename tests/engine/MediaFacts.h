@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavutil/avutil.h>
+#include <libavutil/rational.h>
 }
 
 namespace velmora::test {
@@ -22,9 +23,13 @@ struct StreamFacts {
     int64_t bitRate = 0;
     long packets = 0;
     long keyPackets = 0;
-    double firstSeconds = 0.0;  // first time stamp
-    double endSeconds = 0.0;    // end of the last packet
+    double firstSeconds = 0.0;   // first time stamp
+    double endSeconds = 0.0;     // end of the last packet
+    double packetSeconds = 0.0;  // the packets' durations added up
+    AVRational sampleAspect{0, 1};
     double durationSeconds() const { return endSeconds - firstSeconds; }
+    // Width / height on screen: the sample aspect ratio (square when unknown) times the size.
+    double displayAspect() const;
 };
 
 struct MediaFacts {
@@ -39,5 +44,13 @@ struct MediaFacts {
 
 // Opens the file and reads every packet.
 MediaFacts ReadMediaFacts(const std::string& path);
+
+// The first audio stream decoded: samples per channel and the peak of each channel (full scale
+// is 1.0). Empty peaks when the file has no audio or it cannot be decoded.
+struct AudioPeaks {
+    int64_t samples = 0;
+    std::vector<double> peaks;
+};
+AudioPeaks DecodeAudioPeaks(const std::string& path);
 
 }  // namespace velmora::test

@@ -60,29 +60,29 @@ TEST(VideoSyncTest, DecidesDropDuplicateAndPositionForEveryMethod) {
         SCOPED_TRACE(row.name);
         int64_t position = row.position;
         const VideoSyncResult result =
-            VideoSyncStep(row.method, row.variableFrameRate, row.inputPts, position);
+            VideoSyncStep(row.method, row.variableFrameRate, row.inputPts, 1.0, position);
         EXPECT_EQ(result.frames, row.frames);
         EXPECT_EQ(position, row.positionAfter);
         EXPECT_EQ(result.positionMoved, row.position != row.positionAfter);
     }
     int64_t position = 4;
-    EXPECT_EQ(VideoSyncStep(1, false, std::nan(""), position).frames, 1);
+    EXPECT_EQ(VideoSyncStep(1, false, std::nan(""), 1.0, position).frames, 1);
     EXPECT_EQ(position, 4);
 }
 
 TEST(VideoSyncTest, DuplicatesAreBoundedAndTheRestOfTheGapIsRemoved) {
     // 250 copies at most (ten seconds at 25 fps); an hour's gap is not filled.
     int64_t position = 10;
-    VideoSyncResult result = VideoSyncStep(1, false, 10.0 + 90000.0, position, 250);
+    VideoSyncResult result = VideoSyncStep(1, false, 10.0 + 90000.0, 1.0, position, 250);
     EXPECT_EQ(result.frames, 251);
     EXPECT_EQ(result.framesRemoved, 90000 - 1 - 250);
     EXPECT_EQ(position, 10);
     // Within the bound the gap is filled as before.
-    result = VideoSyncStep(1, false, 110.0, position, 250);
+    result = VideoSyncStep(1, false, 110.0, 1.0, position, 250);
     EXPECT_EQ(result.frames, 100);
     EXPECT_EQ(result.framesRemoved, 0);
     // Variable-rate outputs never fill: the position moves, nothing is removed.
-    result = VideoSyncStep(2, false, 90000.0, position, 250);
+    result = VideoSyncStep(2, false, 90000.0, 1.0, position, 250);
     EXPECT_EQ(result.frames, 1);
     EXPECT_EQ(result.framesRemoved, 0);
     EXPECT_EQ(position, 90000);

@@ -8,6 +8,7 @@
 #define VELMORA_AVFILTER_FUNCTIONS(X) \
     X(av_buffersink_get_format) \
     X(av_buffersink_get_frame) \
+    X(av_buffersink_get_frame_rate) \
     X(av_buffersink_get_h) \
     X(av_buffersink_get_time_base) \
     X(av_buffersink_get_w) \

@@ -13,5 +13,6 @@
     X(swr_get_out_samples) \
     X(swr_init) \
     X(swr_set_compensation) \
+    X(swr_set_matrix) \
     X(swresample_version) \
     /* end of list */
