@@ -116,7 +116,7 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
 
 // The time the whole run still needs: in each live line when it is known, in the summary's last
 // line, and as fields of the JSON events.
-TEST(ListTimeLeftTest, ShownInTheLineTheSummaryAndTheEvents) {
+TEST(RunTimeLeftTest, ShownInTheLineTheSummaryAndTheEvents) {
     JobProgress progress{0, 1'000'000, 2'000'000, 25, 25, 1.0};
     EXPECT_EQ(formatProgressLine("[1]", progress).find("all "), std::string::npos)
         << "nothing while it is not known";
