@@ -10,6 +10,7 @@ packages=(
     libsdl2-dev libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev fonts-noto-cjk
     xvfb xauth
+    parallel
     desktop-file-utils appstream
 )
 

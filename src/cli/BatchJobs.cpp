@@ -194,10 +194,62 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
     if (!namesAny(m_batchSources, sourceFile)) {
         m_batchSources.push_back(sourceFile);
     }
-    m_taskJobs.push_back(outcome.job);
+    acceptJob(outcome,
+              {created.records.input, created.records.output, created.origin, JobState::Ready, ""});
+    return true;
+}
+
+bool BatchJobs::addListedJob(const JobListEntry& entry, int number) {
+    JobOutcome outcome;
+    outcome.job = number;
+    outcome.source = entry.input.FileName;
+    outcome.output = entry.output.FileName;
+    const JobCreation created = registerJob(m_converter, {entry.input, entry.output});
+    if (!created.added()) {
+        if (std::string problem = folderWriteProblem(folderOf(outcome.output)); !problem.empty()) {
+            return refuse(outcome, problem);
+        }
+        return refuse(outcome, "cannot convert with the listed options: " + created.message);
+    }
+    JobListEntry accepted = entry;
+    accepted.state = JobState::Ready;
+    accepted.detail.clear();
+    acceptJob(outcome, std::move(accepted));
+    return true;
+}
+
+void BatchJobs::skipDoneJob(const JobListEntry& entry, int number, const std::string& message) {
+    JobOutcome outcome;
+    outcome.job = number;
+    outcome.source = entry.input.FileName;
+    outcome.output = entry.output.FileName;
+    outcome.status = JobStatus::done;
+    outcome.message = message;
+    outcome.skipped = true;
+    fillOutputFacts(outcome);
+    m_outcomes.push_back(outcome);
+    m_reporter.finished(outcome);
+}
+
+void BatchJobs::refuseListedJob(const JobListEntry& entry, int number, const std::string& message) {
+    JobOutcome outcome;
+    outcome.job = number;
+    outcome.source = entry.input.FileName;
+    outcome.output = entry.output.FileName;
+    refuse(outcome, message);
+}
+
+void BatchJobs::acceptJob(const JobOutcome& outcome, JobListEntry entry) {
+    m_taskJobs.push_back(static_cast<int>(m_outcomes.size()));
+    m_workDone.push_back({jobMediaDurationUs(entry.origin, entry.input, entry.output), 0, false});
+    m_addedJobs.push_back(std::move(entry));
     m_outcomes.push_back(outcome);
     m_reporter.added(outcome.job, outcome.source, outcome.output);
-    return true;
+}
+
+std::int64_t BatchJobs::listTimeLeftUs(Clock::time_point now) const {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - m_runStart);
+    return velmora::listTimeLeftUs(m_workDone, elapsed.count()).value_or(-1);
 }
 
 void BatchJobs::finishJob(const TTerminateInfo& info) {
@@ -207,6 +259,7 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     const std::size_t task = static_cast<std::size_t>(info.TaskIndex);
     const int job = m_taskJobs[task];
     JobOutcome& outcome = m_outcomes[static_cast<std::size_t>(job)];
+    velmora::JobProgress& work = m_workDone[task];
     const auto now = Clock::now();
     // A task stopped while it was still waiting never ran.
     outcome.elapsedSeconds =
@@ -215,6 +268,12 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
     if (m_taskStarts[task] && wroteOutput(outcome)) {
         fillOutputFacts(outcome);
     }
+    // A job that ended has nothing left to convert, except one stopped before its end: the
+    // summary counts what it still needs.
+    if (outcome.status == JobStatus::done && work.durationUs > 0) {
+        work.convertedUs = work.durationUs;
+    }
+    work.ended = outcome.status != JobStatus::stopped;
     m_endedJobs.insert(job);
     m_reporter.finished(outcome);
 
@@ -229,7 +288,7 @@ void BatchJobs::finishJob(const TTerminateInfo& info) {
 int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& interrupted) {
     const int tasks = m_converter.TasksCount();
     if (tasks == 0) {
-        m_reporter.allDone(m_outcomes);
+        m_reporter.allDone(m_outcomes, RunTotals{0, 0});
         return exitCodeOf(m_outcomes, false);
     }
     m_parallel = std::max(1, settings.parallel);
@@ -237,6 +296,7 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
     m_stopping = false;
     m_taskStarts.assign(static_cast<std::size_t>(tasks), std::nullopt);
     const auto now = Clock::now();
+    m_runStart = now;
     for (int task = 0; task < std::min(tasks, m_parallel); ++task) {
         m_taskStarts[static_cast<std::size_t>(task)] = now;
     }
@@ -249,11 +309,12 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
             return;
         }
         const std::size_t task = static_cast<std::size_t>(info->TaskIndex);
-        JobProgress progress;
-        progress.job = m_taskJobs[task];
-        if (m_endedJobs.contains(progress.job)) {
+        const int job = m_taskJobs[task];
+        if (m_endedJobs.contains(job)) {
             return;  // a late report of a job that has already ended
         }
+        JobProgress progress;
+        progress.job = m_outcomes[static_cast<std::size_t>(job)].job;
         progress.convertedUs = info->CurrentDuration;
         progress.totalUs = info->TotalDuration;
         progress.frame = info->FrameNumber;
@@ -263,7 +324,10 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
         if (!start) {
             start = Clock::now();
         }
-        progress.elapsedSeconds = std::chrono::duration<double>(Clock::now() - *start).count();
+        const auto now = Clock::now();
+        progress.elapsedSeconds = std::chrono::duration<double>(now - *start).count();
+        m_workDone[task].convertedUs = progress.convertedUs;
+        progress.listTimeLeftUs = listTimeLeftUs(now);
         m_reporter.progress(progress);
     });
     m_converter.SetOnTerminate([this](TCustomMediaConverter&, const TTerminateInfo& info) {
@@ -298,7 +362,10 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
     m_converter.SetOnProgress({});
     m_converter.SetOnTerminate({});
     m_converter.ClearTasks();
-    m_reporter.allDone(m_outcomes);
+    const auto end = Clock::now();
+    m_reporter.allDone(
+        m_outcomes,
+        RunTotals{std::chrono::duration<double>(end - m_runStart).count(), listTimeLeftUs(end)});
     return exitCodeOf(m_outcomes, m_stopping);
 }
 

@@ -21,7 +21,9 @@
 #include "component/MediaConverter.h"
 #include "engine/ConvertThread.h"
 #include "profiles/JobChoices.h"
+#include "profiles/JobListFile.h"
 #include "profiles/JobRecords.h"
+#include "profiles/ListTimeLeft.h"
 #include "profiles/OutputNaming.h"
 
 namespace velmora::cli {
@@ -74,6 +76,18 @@ public:
     bool addFile(const std::string& sourceFile, const JobChoices& choices,
                  const std::string& outputFolder, ExistingFileRule rule);
 
+    // A job of a job list with its fixed records, shown as job number + 1. False when the
+    // converter refuses its records (recorded and reported as not added).
+    bool addListedJob(const JobListEntry& entry, int number);
+
+    // A job of a job list whose output is already there and complete: recorded and reported as
+    // done without running it.
+    void skipDoneJob(const JobListEntry& entry, int number, const std::string& message);
+
+    // A job of a job list that cannot run (its source changed, its folder takes no files):
+    // recorded and reported as not added, with the reason.
+    void refuseListedJob(const JobListEntry& entry, int number, const std::string& message);
+
     // Records a name that gives no job (a folder that cannot be read, a name that is no path) as
     // not added, with the reason.
     void refuseSource(const std::string& source, const std::string& message);
@@ -83,18 +97,26 @@ public:
     int run(const RunSettings& settings, const std::function<bool()>& interrupted);
 
     const std::vector<JobOutcome>& outcomes() const { return m_outcomes; }
+    // The added jobs as a job list holds them, in the order they were added.
+    const std::vector<JobListEntry>& addedJobs() const { return m_addedJobs; }
     TMediaConverter& converter() { return m_converter; }
 
 private:
-    bool refuse(JobOutcome outcome, const std::string& message);
-    void finishJob(const TTerminateInfo& info);
-
     using Clock = std::chrono::steady_clock;
+
+    bool refuse(JobOutcome outcome, const std::string& message);
+    void acceptJob(const JobOutcome& outcome, JobListEntry entry);
+    void finishJob(const TTerminateInfo& info);
+    // The wall time the run's jobs still need, now; -1 when it cannot be estimated.
+    std::int64_t listTimeLeftUs(Clock::time_point now) const;
 
     ConversionReporter& m_reporter;
     TMediaConverter m_converter;
-    std::vector<JobOutcome> m_outcomes;  // one per source, in the order they were given
-    std::vector<int> m_taskJobs;         // converter task index -> job
+    std::vector<JobOutcome> m_outcomes;            // one per source, in the order they were given
+    std::vector<int> m_taskJobs;                   // converter task index -> index in m_outcomes
+    std::vector<JobListEntry> m_addedJobs;         // converter task index -> its list entry
+    std::vector<velmora::JobProgress> m_workDone;  // converter task index -> for the estimate
+    Clock::time_point m_runStart;
     std::vector<std::optional<Clock::time_point>> m_taskStarts;  // unset while a task waits
     std::set<int> m_endedJobs;
     std::vector<std::string> m_claimedOutputs;  // output names given to this batch's jobs

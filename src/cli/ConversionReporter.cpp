@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "component/TaskEndDecision.h"
+#include "profiles/ListTimeLeft.h"
 
 namespace velmora::cli {
 
@@ -113,7 +114,25 @@ std::string formatProgressLine(const std::string& label, const JobProgress& prog
     char line[512];
     std::snprintf(line, sizeof line, "%s %s %8.1fs  %4s fps  %5.2fx  ETA %s", label.c_str(),
                   percent.c_str(), converted, fps.c_str(), speed, eta.c_str());
-    return line;
+    std::string text = line;
+    if (progress.listTimeLeftUs >= 0) {
+        text += "  all " + timeLeftText(progress.listTimeLeftUs);
+    }
+    return text;
+}
+
+std::string formatRunTotals(const RunTotals& totals) {
+    // The run time to the nearest second; the time left is rounded up as everywhere.
+    const std::int64_t runUs = std::llround(std::max(0.0, totals.elapsedSeconds)) * 1'000'000;
+    std::string text = "Run time " + timeLeftText(runUs);
+    if (totals.timeLeftUs == 0) {
+        return text + ", all jobs ended";
+    }
+    if (totals.timeLeftUs < 0) {
+        return text + ", the time the jobs not converted need is not known";
+    }
+    return text + ", the jobs not converted need about " + timeLeftText(totals.timeLeftUs) +
+           " more";
 }
 
 }  // namespace velmora::cli

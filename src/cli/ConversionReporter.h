@@ -20,6 +20,8 @@ struct JobProgress {
     int frame = -1;                // frames written; -1 without a video output
     int fps = -1;                  // the engine's rate: 0 while it has none yet, -1 without video
     double elapsedSeconds = 0;     // wall time since the job started
+    // Wall time the run's unfinished jobs still need; -1 while it cannot be estimated.
+    std::int64_t listTimeLeftUs = -1;
 };
 
 // done covers the "done with" end states too; incomplete, failed and stopped are the others.
@@ -35,6 +37,15 @@ struct JobOutcome {
     std::int64_t durationUs = -1;          // duration of the output file, -1 when unknown
     std::int64_t sizeBytes = -1;           // size of the output file, -1 when missing
     std::optional<TaskEndState> endState;  // set once the job has ended
+    // Done without running: its output was already there and read back complete (run-jobs).
+    bool skipped = false;
+};
+
+// The whole run: its wall time and the estimated time its jobs not converted would still need
+// (0 when every job ended; -1 when no estimate can be made).
+struct RunTotals {
+    double elapsedSeconds = 0;
+    std::int64_t timeLeftUs = -1;
 };
 
 enum class NoticeLevel { info, warning, error };
@@ -55,8 +66,13 @@ int framesPerSecond(const JobProgress& progress);
 // Converted media time as a multiple of the elapsed wall time; 0 before any time has passed.
 double speedOf(const JobProgress& progress);
 
-// Percent, seconds converted, fps, speed as a multiple of real time and the remaining time.
+// Percent, seconds converted, fps, speed as a multiple of real time and the remaining time; then
+// the time the whole run still needs, when it is known.
 std::string formatProgressLine(const std::string& label, const JobProgress& progress);
+
+// The summary's last line: "Run time 00:01:02, all jobs ended", or with the time the jobs not
+// converted would still need.
+std::string formatRunTotals(const RunTotals& totals);
 
 class ConversionReporter {
 public:
@@ -65,7 +81,7 @@ public:
     virtual void progress(const JobProgress& progress) = 0;
     // The outcome of one job: its end, or its refusal when it could not be added.
     virtual void finished(const JobOutcome& outcome) = 0;
-    virtual void allDone(const std::vector<JobOutcome>& outcomes) = 0;
+    virtual void allDone(const std::vector<JobOutcome>& outcomes, const RunTotals& totals) = 0;
     // A message that is not tied to one job's outcome (errors before any job, warnings about
     // the command line, the interruption).
     virtual void notice(NoticeLevel level, const std::string& text) = 0;

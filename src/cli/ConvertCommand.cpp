@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -15,6 +16,7 @@
 #include "cli/SourceList.h"
 #include "medialib/MainThreadQueue.h"
 #include "profiles/FileNames.h"
+#include "profiles/JobListFile.h"
 #include "profiles/StoredSettings.h"
 #include "samples/SampleMedia.h"
 
@@ -61,9 +63,9 @@ std::string readChoices(const ConvertOptions& options, JobChoices& choices) {
     return validateSettings(choices);
 }
 
-// Adds every job and runs the batch; the shared tail of convert and demo.
-int runBatch(BatchJobs& batch, const std::vector<PlannedJob>& jobs, const std::string& outputFolder,
-             ExistingFileRule rule, const RunSettings& settings) {
+// Adds every job to the batch, naming each output with the others in view.
+void addJobs(BatchJobs& batch, const std::vector<PlannedJob>& jobs, const std::string& outputFolder,
+             ExistingFileRule rule) {
     std::vector<std::string> sources;
     for (const PlannedJob& job : jobs) {
         if (job.refusal.empty()) {
@@ -78,8 +80,43 @@ int runBatch(BatchJobs& batch, const std::vector<PlannedJob>& jobs, const std::s
             batch.addFile(job.source, job.choices, outputFolder, rule);
         }
     }
+}
+
+int runAddedJobs(BatchJobs& batch, const RunSettings& settings) {
     InterruptWatch watch;
     return batch.run(settings, [&watch] { return watch.requested(); });
+}
+
+// A list must work from any working folder: its paths are made absolute before it is written
+// (and then relative to the list's own folder where they lie under it).
+std::string absolutePath(const std::string& path) {
+    if (path.empty()) {
+        return path;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+// Writes the batch's added jobs to the plan file instead of running them.
+int writePlan(BatchJobs& batch, const std::string& planFile, ConversionReporter& reporter) {
+    std::vector<JobListEntry> jobs = batch.addedJobs();
+    for (JobListEntry& job : jobs) {
+        job.input.FileName = absolutePath(job.input.FileName);
+        job.output.FileName = absolutePath(job.output.FileName);
+        job.origin.choices.SourceFile = absolutePath(job.origin.choices.SourceFile);
+        job.origin.choices.OutputFile = absolutePath(job.origin.choices.OutputFile);
+    }
+    std::string error;
+    if (!writeJobList(planFile, jobs, &error)) {
+        reporter.notice(NoticeLevel::error, "cannot write the job list " + planFile + ": " + error);
+        return kExitJobFailed;
+    }
+    reporter.notice(NoticeLevel::info, "Planned " + std::to_string(jobs.size()) + " job" +
+                                           (jobs.size() == 1 ? "" : "s") + " in " + planFile +
+                                           "; run them with velmora-cli run-jobs " + planFile);
+    const bool allAdded = jobs.size() == batch.outcomes().size();
+    return allAdded ? kExitAllDone : kExitJobFailed;
 }
 
 // Usage errors of the source names; empty when there are none.
@@ -161,12 +198,15 @@ int runConvertCommand(const ConvertOptions& options, std::istream& in, std::ostr
     for (const SourceEntry& entry : sources.entries) {
         jobs.push_back({entry.name, choices, entry.refusal});
     }
+    addJobs(batch, jobs, folder,
+            options.overwrite ? ExistingFileRule::Overwrite : ExistingFileRule::NewName);
+    if (!options.planFile.empty()) {
+        return writePlan(batch, options.planFile, *reporter);
+    }
     RunSettings settings;
     settings.parallel = options.parallel;
     settings.priority = *priority;
-    return runBatch(batch, jobs, folder,
-                    options.overwrite ? ExistingFileRule::Overwrite : ExistingFileRule::NewName,
-                    settings);
+    return runAddedJobs(batch, settings);
 }
 
 int runDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& err) {
@@ -207,7 +247,8 @@ int runDemoCommand(const DemoOptions& options, std::ostream& out, std::ostream& 
         choices.profileCode = code;
         jobs.push_back({sample, choices, ""});
     }
-    return runBatch(batch, jobs, folder, ExistingFileRule::Overwrite, RunSettings{});
+    addJobs(batch, jobs, folder, ExistingFileRule::Overwrite);
+    return runAddedJobs(batch, RunSettings{});
 }
 
 }  // namespace velmora::cli

@@ -23,6 +23,7 @@ struct ConvertOptions {
     std::string cut;  // HH:MM:SS-HH:MM:SS, empty for the whole source
     std::string extOptions;
     bool json = false;
+    std::string planFile;            // set: write the jobs to this job list instead of converting
     bool recursive = false;          // folders: their subfolders too
     bool nulSeparated = false;       // names on standard input end with NUL, not a line break
     std::vector<std::string> files;  // files, folders and kStandardInputName
@@ -33,6 +34,8 @@ inline constexpr const char* kStandardInputName = "-";
 
 // Returns the exit code: 0 every job done, 1 a job not added or not done (or the libraries or
 // the output folder unusable), 2 a usage error, 130 interrupted. Names of "-" come from in.
+// With a plan file the jobs are made the same way and written to it instead of run (0 every job
+// planned, 1 a job not added or the list not written).
 int runConvertCommand(const ConvertOptions& options, std::istream& in, std::ostream& out,
                       std::ostream& err);
 

@@ -46,6 +46,9 @@ nlohmann::ordered_json jobRecord(const JobOutcome& outcome) {
     if (!outcome.message.empty()) {
         record["message"] = outcome.message;
     }
+    if (outcome.skipped) {
+        record["skipped"] = true;
+    }
     if (outcome.durationUs >= 0) {
         record["duration_seconds"] = seconds(outcome.durationUs);
     }
@@ -81,17 +84,25 @@ public:
         if (progress.elapsedSeconds > 0) {
             fields["speed"] = std::max(0.0, speedOf(progress));
         }
+        if (progress.listTimeLeftUs >= 0) {
+            fields["list_time_left_seconds"] = seconds(progress.listTimeLeftUs);
+        }
         emit("progress", fields);
     }
 
     void finished(const JobOutcome& outcome) override { emit("result", jobRecord(outcome)); }
 
-    void allDone(const std::vector<JobOutcome>& outcomes) override {
+    void allDone(const std::vector<JobOutcome>& outcomes, const RunTotals& totals) override {
         nlohmann::ordered_json jobs = nlohmann::ordered_json::array();
         for (const JobOutcome& outcome : outcomes) {
             jobs.push_back(jobRecord(outcome));
         }
-        emit("all-done", {{"jobs", jobs}});
+        nlohmann::ordered_json fields = {{"jobs", jobs},
+                                         {"run_seconds", std::max(0.0, totals.elapsedSeconds)}};
+        if (totals.timeLeftUs >= 0) {
+            fields["list_time_left_seconds"] = seconds(totals.timeLeftUs);
+        }
+        emit("all-done", fields);
     }
 
     void notice(NoticeLevel level, const std::string& text) override {

@@ -81,7 +81,7 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
         outcome.message = error.what();
         outcome.output.clear();
         reporter->finished(outcome);
-        reporter->allDone({outcome});
+        reporter->allDone({outcome}, RunTotals{0, 0});
         return kExitJobFailed;
     }
     reporter->added(0, sources, options.output);
@@ -148,7 +148,8 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
         fillOutputFacts(outcome);
     }
     reporter->finished(outcome);
-    reporter->allDone({outcome});
+    // A task is its own list: what it did not convert is not estimated.
+    reporter->allDone({outcome}, RunTotals{outcome.elapsedSeconds, stopping ? -1 : 0});
     return exitCodeOf({outcome}, stopping);
 }
 

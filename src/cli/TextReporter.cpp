@@ -48,6 +48,7 @@ JobProgress finalProgress(const JobOutcome& outcome, const JobProgress* last) {
         progress.totalUs = outcome.durationUs > 0 ? outcome.durationUs : progress.convertedUs;
     }
     progress.convertedUs = progress.totalUs;
+    progress.listTimeLeftUs = -1;  // the run's estimate goes on in the lines of the others
     if (outcome.elapsedSeconds > 0) {
         progress.elapsedSeconds = outcome.elapsedSeconds;
     }
@@ -76,7 +77,7 @@ public:
 
     void finished(const JobOutcome& outcome) override {
         m_live.erase(outcome.job);
-        if (outcome.status == JobStatus::done) {
+        if (outcome.status == JobStatus::done && !outcome.skipped) {
             const auto last = m_lastProgress.find(outcome.job);
             const JobProgress progress =
                 finalProgress(outcome, last == m_lastProgress.end() ? nullptr : &last->second);
@@ -90,7 +91,7 @@ public:
         printAbove(m_out, text);
     }
 
-    void allDone(const std::vector<JobOutcome>& outcomes) override {
+    void allDone(const std::vector<JobOutcome>& outcomes, const RunTotals& totals) override {
         m_live.clear();
         clearLive();
         m_out << "\nSummary\n";
@@ -105,7 +106,7 @@ public:
                 m_out << "      " << outcome.message << '\n';
             }
         }
-        m_out << std::flush;
+        m_out << formatRunTotals(totals) << '\n' << std::flush;
     }
 
     void notice(NoticeLevel level, const std::string& text) override {

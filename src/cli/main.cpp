@@ -12,6 +12,7 @@
 #include "cli/PasswordInput.h"
 #include "cli/PlayCommand.h"
 #include "cli/ProbeCommand.h"
+#include "cli/RunJobsCommand.h"
 #include "cli/TaskCommand.h"
 #include "profiles/LockFile.h"
 
@@ -134,6 +135,9 @@ CLI::App* addConvertCommand(CLI::App& app, velmora::cli::ConvertOptions& options
                       "not a line break");
     command->add_flag("--json", options.json,
                       "One JSON object per event (docs/velmora-cli-events.md)");
+    command->add_option("--plan", options.planFile,
+                        "Write the jobs, their output names fixed, to this job list instead of "
+                        "converting; `velmora-cli run-jobs` runs it");
     command
         ->add_option("FILE", options.files,
                      "Source files; a folder gives its media files (by the open dialog's "
@@ -141,6 +145,31 @@ CLI::App* addConvertCommand(CLI::App& app, velmora::cli::ConvertOptions& options
                      "standard input, one per line")
         ->required();
     command->footer(exitCodes({{0, "every job done"}, kBatchFailed, kUsage, kInterrupted}));
+    return command;
+}
+
+CLI::App* addRunJobsCommand(CLI::App& app, velmora::cli::RunJobsOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "run-jobs", "Run the jobs of a job list (convert --plan), or of one shard of it");
+    command->add_option("LIST", options.listFile, "The job list file")->required();
+    command
+        ->add_option("--shard", options.shard,
+                     "I/N: run only the jobs k (from 0) with k mod N = I; /N takes I from "
+                     "JOB_COMPLETION_INDEX or SLURM_ARRAY_TASK_ID; without a value both come from "
+                     "SLURM_ARRAY_TASK_ID and SLURM_ARRAY_TASK_COUNT")
+        ->expected(0, 1);
+    command->add_option("-j,--jobs", options.parallel, "Files converted at once (default 1)");
+    command->add_option("--priority", options.priority,
+                        "Worker priority: idle, lowest, lower or normal (default normal)");
+    command->add_flag("--json", options.json,
+                      "One JSON object per event (docs/velmora-cli-events.md)");
+    command->footer(exitCodes(
+        {{0, "every job of the shard done (converted now, or its output already complete)"},
+         {1,
+          "a job was not added, failed or is incomplete; or the list, the media libraries or an "
+          "output folder cannot be used"},
+         kUsage,
+         kInterrupted}));
     return command;
 }
 
@@ -237,6 +266,9 @@ int main(int argc, char** argv) {
     velmora::cli::ConvertOptions convertOptions;
     CLI::App* convert = addConvertCommand(app, convertOptions);
 
+    velmora::cli::RunJobsOptions runJobsOptions;
+    CLI::App* runJobs = addRunJobsCommand(app, runJobsOptions);
+
     std::string probeFile;
     bool probeJson = false;
     CLI::App* probe = app.add_subcommand("probe", "Describe a media file");
@@ -304,6 +336,10 @@ int main(int argc, char** argv) {
     }
     if (convert->parsed()) {
         return velmora::cli::runConvertCommand(convertOptions, std::cin, std::cout, std::cerr);
+    }
+    if (runJobs->parsed()) {
+        return velmora::cli::runRunJobsCommand(runJobsOptions, velmora::cli::processEnvironment,
+                                               std::cout, std::cerr);
     }
     if (probe->parsed()) {
         return velmora::cli::runProbeCommand(probeFile, probeJson, std::cout, std::cerr);

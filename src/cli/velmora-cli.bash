@@ -47,7 +47,7 @@ _velmora_cli() {
             _velmora_cli_reply compgen -W "-h --help --version --log-level" -- "$cur"
         else
             _velmora_cli_reply compgen \
-                -W "libs play profiles options convert probe task demo lock" -- "$cur"
+                -W "libs play profiles options convert run-jobs probe task demo lock" -- "$cur"
         fi
         return
         ;;
@@ -75,7 +75,7 @@ _velmora_cli() {
         ;;
     convert)
         options="-h --help -p --profile -o --output --overwrite -j --jobs --priority --set
-            --flip-h --flip-v --negate --cut --ext-options -r --recursive -0 --null --json"
+            --flip-h --flip-v --negate --cut --ext-options -r --recursive -0 --null --json --plan"
         case $prev in
         -p | --profile)
             _velmora_cli_reply compgen -W "$(_velmora_cli_profile_codes)" -- "$cur"
@@ -95,7 +95,28 @@ _velmora_cli() {
                 audio-encoder= audio-bitrate= sample-rate= scaling= volume= channels=" -- "$cur"
             return
             ;;
+        --plan)
+            _velmora_cli_reply compgen -f -- "$cur"
+            return
+            ;;
         -j | --jobs | --cut | --ext-options) return ;;
+        esac
+        takesFiles=1
+        ;;
+    run-jobs)
+        options="-h --help --shard -j --jobs --priority --json"
+        case $prev in
+        --priority)
+            _velmora_cli_reply compgen -W "idle lowest lower normal" -- "$cur"
+            return
+            ;;
+        --shard)
+            # I/N, /N, or no value (a Slurm array); a job list name is offered after it.
+            if [[ $cur == */* || $cur =~ ^[0-9] ]]; then
+                return
+            fi
+            ;;
+        -j | --jobs) return ;;
         esac
         takesFiles=1
         ;;

@@ -60,7 +60,7 @@ TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
     reporter->progress({0, 5'000'000, 10'000'000, 10, 0, 0.5});
     JobOutcome refused{0, "in.mkv", "", JobStatus::notAdded, "bad \xff name", 0, -1, -1, {}};
     reporter->finished(refused);
-    reporter->allDone({refused});
+    reporter->allDone({refused}, RunTotals{0.25, 0});
 
     std::istringstream lines(out.str());
     std::vector<nlohmann::json> events;
@@ -85,6 +85,8 @@ TEST(JsonReporterTest, WritesOneObjectPerEventWithJobsCountedFromOne) {
     EXPECT_FALSE(events[2].contains("size_bytes"));
     EXPECT_FALSE(events[2].contains("output"));
     EXPECT_EQ(events[3]["event"], "all-done");
+    EXPECT_DOUBLE_EQ(events[3]["run_seconds"].get<double>(), 0.25);
+    EXPECT_DOUBLE_EQ(events[3]["list_time_left_seconds"].get<double>(), 0.0);
     ASSERT_EQ(events[3]["jobs"].size(), 1u);
     nlohmann::json sameJob = events[2];
     sameJob.erase("schema");
@@ -99,7 +101,8 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     reporter->progress({0, 1'000'000, 2'000'000, 25, 25, 1.0});
     reporter->progress({0, 2'000'000, 2'000'000, 50, 25, 2.0});
     reporter->finished({0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}});
-    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}}});
+    reporter->allDone({{0, "in.mkv", "out.avi", JobStatus::done, "", 2.0, 2'000'000, 2048, {}}},
+                      RunTotals{2.0, 0});
     const std::string text = out.str();
     EXPECT_EQ(text.find('\x1b'), std::string::npos) << "no cursor movement without a terminal";
     EXPECT_NE(text.find("[1]  50%"), std::string::npos);
@@ -107,7 +110,51 @@ TEST(TextReporterTest, PrintsOneLinePerReportWithoutATerminalAndASummary) {
     EXPECT_NE(text.find("[1] done"), std::string::npos);
     EXPECT_NE(text.find("2.00s"), std::string::npos);
     EXPECT_NE(text.find("2.0 KiB  in.mkv -> out.avi"), std::string::npos);
+    EXPECT_NE(text.find("Run time 00:00:02, all jobs ended"), std::string::npos);
     EXPECT_TRUE(err.str().empty());
+}
+
+// The time the whole run still needs: in each live line when it is known, in the summary's last
+// line, and as fields of the JSON events.
+TEST(RunTimeLeftTest, ShownInTheLineTheSummaryAndTheEvents) {
+    JobProgress progress{0, 1'000'000, 2'000'000, 25, 25, 1.0};
+    EXPECT_EQ(formatProgressLine("[1]", progress).find("all "), std::string::npos)
+        << "nothing while it is not known";
+    progress.listTimeLeftUs = 61'500'000;
+    EXPECT_NE(formatProgressLine("[1]", progress).find("ETA 00:00:01  all 00:01:02"),
+              std::string::npos)
+        << formatProgressLine("[1]", progress);
+
+    const struct {
+        RunTotals totals;
+        std::string expected;
+    } rows[] = {
+        {{3.6, 0}, "Run time 00:00:04, all jobs ended"},
+        {{3.4, 90'000'000}, "Run time 00:00:03, the jobs not converted need about 00:01:30 more"},
+        {{0, -1}, "Run time 00:00:00, the time the jobs not converted need is not known"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(formatRunTotals(row.totals), row.expected);
+    }
+
+    std::ostringstream out;
+    const auto reporter = makeJsonReporter(out);
+    reporter->progress(progress);
+    JobOutcome skipped{2, "in.mkv", "out.avi", JobStatus::done, "already", 0, 2'000'000, 2048, {}};
+    skipped.skipped = true;
+    reporter->finished(skipped);
+    reporter->allDone({skipped}, RunTotals{1.5, -1});
+    std::istringstream lines(out.str());
+    std::vector<nlohmann::json> events;
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_DOUBLE_EQ(events[0]["list_time_left_seconds"].get<double>(), 61.5);
+    EXPECT_EQ(events[1]["skipped"], true);
+    EXPECT_EQ(events[1]["job"], 3);
+    EXPECT_FALSE(events[2].contains("list_time_left_seconds")) << "not known";
+    EXPECT_EQ(events[2]["jobs"][0]["skipped"], true);
 }
 
 TEST(TextReporterTest, AJobThatEndsDoneEndsItsLineAtAHundredPercent) {
@@ -163,7 +210,7 @@ TEST(ReporterTest, EndStatesGiveStatusAndText) {
 
     std::ostringstream text;
     std::ostringstream err;
-    makeTextReporter(text, err, false)->allDone({outcome});
+    makeTextReporter(text, err, false)->allDone({outcome}, RunTotals{});
     EXPECT_NE(text.str().find("[1] incomplete"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("\n      only 4.9 s of 10.0 s converted\n"), std::string::npos)
         << text.str();

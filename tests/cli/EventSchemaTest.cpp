@@ -94,6 +94,7 @@ TEST(EventSchema, EveryEventTheReporterWritesMeetsIt) {
     reporter->progress({0, 0, -1, -1, -1, 0.0});                   // nothing known yet
     reporter->progress({0, 12'000'000, 10'000'000, 300, 0, 2.0});  // past the expected end
     reporter->progress({0, 5'000'000, 10'000'000, -1, -1, 1.0});   // audio only
+    reporter->progress({0, 5'000'000, 10'000'000, -1, -1, 1.0, 7'000'000});  // the run's time left
     std::vector<JobOutcome> outcomes;
     const TaskEndState states[] = {TaskEndState::Done,
                                    TaskEndState::DoneWithSkippedData,
@@ -122,11 +123,16 @@ TEST(EventSchema, EveryEventTheReporterWritesMeetsIt) {
     const JobOutcome refused{6, "b.mkv", "", JobStatus::notAdded, "cannot open", 0, -1, -1, {}};
     reporter->finished(refused);
     outcomes.push_back(refused);
-    reporter->allDone(outcomes);
-    reporter->allDone({});
+    JobOutcome skipped = outcomes.front();
+    skipped.job = 7;
+    skipped.skipped = true;  // a listed job whose output was already complete
+    reporter->finished(skipped);
+    outcomes.push_back(skipped);
+    reporter->allDone(outcomes, RunTotals{3.0, 0});
+    reporter->allDone({}, RunTotals{});
 
     const std::vector<nlohmann::json> events = checkedEvents(out.str());
-    EXPECT_EQ(events.size(), 3u + 1u + 3u + 7u + 2u);
+    EXPECT_EQ(events.size(), 3u + 1u + 4u + 8u + 2u);
 }
 
 // A run that ends in every outcome: done, failed, not added, incomplete, stopped while it runs

@@ -13,7 +13,7 @@ public:
     void added(int, const std::string&, const std::string&) override {}
     void progress(const JobProgress&) override { ++progressCount; }
     void finished(const JobOutcome&) override {}
-    void allDone(const std::vector<JobOutcome>&) override { ++allDoneCount; }
+    void allDone(const std::vector<JobOutcome>&, const RunTotals&) override { ++allDoneCount; }
     void notice(NoticeLevel, const std::string& text) override { notices.push_back(text); }
 
     int progressCount = 0;
