@@ -6,6 +6,8 @@
 //
 // Usage: velmora-bench-bare INPUT OUTPUT CONTAINER VCODEC WIDTH HEIGHT VBITRATE ACODEC ABITRATE
 //        [VPRESET [SIZELIMIT]]
+// VCODEC "-" makes an audio-only output from the input's audio (WIDTH, HEIGHT and VBITRATE are
+// then ignored), for the small sound files of the per-file cost benchmark.
 // Bit rates are in bit/s; VPRESET names a built-in preset ("libx264-default", "-" for none);
 // SIZELIMIT (bytes) stops reading once the packets handed to the muxer reach it, the plainest
 // form of a size limit.
@@ -119,17 +121,21 @@ public:
         PacketPtr packet = makePacket();
         while ((m_job.sizeLimit <= 0 || m_muxedBytes < m_job.sizeLimit) &&
                lib::avformat.av_read_frame(m_input.get(), packet.get()) >= 0) {
-            if (packet->stream_index == m_videoIn->index) {
+            if (m_videoIn != nullptr && packet->stream_index == m_videoIn->index) {
                 decode(m_videoDecoder.get(), packet.get(), true);
             } else if (packet->stream_index == m_audioIn->index) {
                 decode(m_audioDecoder.get(), packet.get(), false);
             }
             lib::avcodec.av_packet_unref(packet.get());
         }
-        decode(m_videoDecoder.get(), nullptr, true);
+        if (m_videoIn != nullptr) {
+            decode(m_videoDecoder.get(), nullptr, true);
+        }
         decode(m_audioDecoder.get(), nullptr, false);
         flushAudio();
-        encode(m_videoEncoder.get(), m_videoOut, nullptr);
+        if (m_videoIn != nullptr) {
+            encode(m_videoEncoder.get(), m_videoOut, nullptr);
+        }
         encode(m_audioEncoder.get(), m_audioOut, nullptr);
         check(lib::avformat.av_write_trailer(m_output.get()), "write trailer");
     }
@@ -144,16 +150,19 @@ private:
             std::lock_guard lock(CodecLock());
             check(lib::avformat.avformat_find_stream_info(raw, nullptr), "stream info");
         }
-        const int video =
-            lib::avformat.av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         const int audio =
             lib::avformat.av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-        check(video, "video stream");
         check(audio, "audio stream");
-        m_videoIn = raw->streams[video];
         m_audioIn = raw->streams[audio];
-        m_videoDecoder = openDecoder(m_videoIn);
         m_audioDecoder = openDecoder(m_audioIn);
+        if (audioOnly()) {
+            return;
+        }
+        const int video =
+            lib::avformat.av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        check(video, "video stream");
+        m_videoIn = raw->streams[video];
+        m_videoDecoder = openDecoder(m_videoIn);
     }
 
     void openOutput() {
@@ -163,7 +172,23 @@ private:
               "output format " + m_job.container);
         m_output.reset(raw);
         const bool globalHeader = (raw->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+        if (!audioOnly()) {
+            openVideoOutput(globalHeader);
+        }
+        openAudioOutput(globalHeader);
+        if (!(raw->oformat->flags & AVFMT_NOFILE)) {
+            check(lib::avformat.avio_open2(&raw->pb, m_job.output.c_str(), AVIO_FLAG_WRITE, nullptr,
+                                           nullptr),
+                  "open " + m_job.output);
+        }
+        check(lib::avformat.avformat_write_header(raw, nullptr), "write header");
+        m_packet = makePacket();
+    }
 
+    bool audioOnly() const { return m_job.videoEncoder == "-"; }
+
+    void openVideoOutput(bool globalHeader) {
+        AVFormatContext* raw = m_output.get();
         // Video: the asked size, the input's frame rate, the encoder's first pixel format
         // unless it takes the decoder's.
         const AVCodec* videoCodec = findEncoder(m_job.videoEncoder);
@@ -202,6 +227,22 @@ private:
         m_videoOut->time_base = venc->time_base;
         m_videoOut->avg_frame_rate = rate;
 
+        // The picture converter and its output frame.
+        m_scaler.reset(lib::swscale.sws_getContext(
+            m_videoDecoder->width, m_videoDecoder->height, m_videoDecoder->pix_fmt, venc->width,
+            venc->height, venc->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!m_scaler) {
+            fail("scaler");
+        }
+        m_scaled = makeFrame();
+        m_scaled->width = venc->width;
+        m_scaled->height = venc->height;
+        m_scaled->format = venc->pix_fmt;
+        check(lib::avutil.av_frame_get_buffer(m_scaled.get(), 0), "scaled frame");
+    }
+
+    void openAudioOutput(bool globalHeader) {
+        AVFormatContext* raw = m_output.get();
         // Audio: the input's rate and channel count, the encoder's first sample format.
         const AVCodec* audioCodec = findEncoder(m_job.audioEncoder);
         m_audioEncoder.reset(lib::avcodec.avcodec_alloc_context3(audioCodec));
@@ -223,19 +264,6 @@ private:
               "audio parameters");
         m_audioOut->time_base = aenc->time_base;
 
-        // The picture converter and its output frame.
-        m_scaler.reset(lib::swscale.sws_getContext(
-            m_videoDecoder->width, m_videoDecoder->height, m_videoDecoder->pix_fmt, venc->width,
-            venc->height, venc->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!m_scaler) {
-            fail("scaler");
-        }
-        m_scaled = makeFrame();
-        m_scaled->width = venc->width;
-        m_scaled->height = venc->height;
-        m_scaled->format = venc->pix_fmt;
-        check(lib::avutil.av_frame_get_buffer(m_scaled.get(), 0), "scaled frame");
-
         // The sample converter, the FIFO that cuts encoder frames and the frame they go into.
         SwrContext* resampler = nullptr;
         check(lib::swresample.swr_alloc_set_opts2(&resampler, &aenc->ch_layout, aenc->sample_fmt,
@@ -250,14 +278,6 @@ private:
         m_converted = makeFrame();
         m_audioFrame = makeFrame();
         m_frameSize = aenc->frame_size > 0 ? aenc->frame_size : 1024;
-
-        if (!(raw->oformat->flags & AVFMT_NOFILE)) {
-            check(lib::avformat.avio_open2(&raw->pb, m_job.output.c_str(), AVIO_FLAG_WRITE, nullptr,
-                                           nullptr),
-                  "open " + m_job.output);
-        }
-        check(lib::avformat.avformat_write_header(raw, nullptr), "write header");
-        m_packet = makePacket();
     }
 
     void decode(AVCodecContext* decoder, AVPacket* packet, bool video) {

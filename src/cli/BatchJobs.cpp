@@ -331,8 +331,12 @@ int BatchJobs::run(const RunSettings& settings, const std::function<bool()>& int
         m_reporter.progress(progress);
     });
     m_converter.SetOnTerminate([this](TCustomMediaConverter&, const TTerminateInfo& info) {
-        std::lock_guard lock(m_noticeMutex);
-        m_notices.push_back(info);
+        {
+            std::lock_guard lock(m_noticeMutex);
+            m_notices.push_back(info);
+        }
+        // The loop below takes the notice at once, not at its next tick.
+        WakeMainThread();
     });
 
     m_converter.StartTask(m_parallel);

@@ -103,6 +103,8 @@ int runTaskCommand(const TaskOptions& options, std::ostream& out, std::ostream& 
             endReport = report;
         }
         ended.store(true);
+        // The loop below sees the end at once, not at its next tick.
+        WakeMainThread();
     });
     engine->setReportIntervalUs(static_cast<std::int64_t>(options.progressIntervalMs) * 1000);
 

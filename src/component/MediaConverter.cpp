@@ -687,6 +687,8 @@ void TCustomMediaConverter::deliverTerminate(const TTerminateInfo& info) {
             // Notified under the lock: once done is seen the component may go away.
             m_noticeChanged.notify_all();
         }
+        // The main thread waits for the notices pumping its queue (waitForNotices).
+        WakeMainThread();
     });
     m_notices.push_back(std::move(notice));
 }

@@ -266,6 +266,8 @@ bool TCustomTranscoder::Start(bool threadMode, ThreadPriority priority) {
             m_runIdle = true;
         }
         m_stateChanged.notify_all();
+        // A main-thread Stop(true) waits pumping the main-thread queue.
+        WakeMainThread();
     });
     return true;
 }
@@ -394,6 +396,7 @@ void TCustomTranscoder::StopOrTerminate(bool wait) {
                 m_noticeIdle = true;
             }
             m_stateChanged.notify_all();
+            WakeMainThread();
         });
     }
     if (wait && !m_noticeThread.isCurrentThread()) {

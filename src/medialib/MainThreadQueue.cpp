@@ -24,6 +24,7 @@ struct Queue {
     std::condition_variable ran;     // a call finished
     std::deque<PendingCall*> calls;  // guarded by mutex; posted calls are owned by the queue
     std::function<void()> wakeup;    // guarded by mutex
+    bool woken = false;              // guarded by mutex; a WakeMainThread not yet seen by a wait
     std::thread::id mainThread = std::this_thread::get_id();
 };
 
@@ -130,8 +131,18 @@ int PumpMessages() {
 int PumpMessagesFor(std::chrono::milliseconds timeout) {
     Queue& q = queue();
     std::unique_lock lock(q.mutex);
-    q.queued.wait_for(lock, timeout, [&] { return !q.calls.empty(); });
+    q.queued.wait_for(lock, timeout, [&] { return !q.calls.empty() || q.woken; });
+    q.woken = false;
     return runQueued(lock);
+}
+
+void WakeMainThread() {
+    Queue& q = queue();
+    {
+        std::lock_guard lock(q.mutex);
+        q.woken = true;
+    }
+    q.queued.notify_all();
 }
 
 void SetMainThreadWakeup(std::function<void()> wakeup) {

@@ -28,9 +28,14 @@ void PostToMainThread(std::function<void()> fn);
 // Runs every call queued so far; returns how many ran. Main thread only.
 int PumpMessages();
 
-// Waits up to `timeout` for a queued call and runs what is queued; for main-thread waits that
-// would otherwise sleep. Returns how many calls ran.
+// Waits up to `timeout` for a queued call or a WakeMainThread() and runs what is queued; for
+// main-thread waits that would otherwise sleep. Returns how many calls ran.
 int PumpMessagesFor(std::chrono::milliseconds timeout);
+
+// Ends the current (or the next) PumpMessagesFor wait early without queuing a call: a worker
+// calls it after changing state the main thread waits for, so that the wait sees the change at
+// once instead of at its timeout. A wake given while nobody waits is kept for the next wait.
+void WakeMainThread();
 
 // Called (from the queuing thread) whenever a call is queued, so an event loop can wake up and
 // pump. Pass an empty function to remove it.

@@ -82,5 +82,25 @@ TEST(MainThreadQueueTest, PostedCallsDoNotWaitAndKeepTheirOrder) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
+// A wake ends a wait that has no call to run; one given before the wait is kept for it. The wait
+// is an hour long, so a lost wake shows as a hang (the test's time-out), never as a slow pass.
+TEST(MainThreadQueueTest, WakeEndsTheWaitWithoutAQueuedCall) {
+    constexpr auto kLongWait = std::chrono::hours(1);
+    WakeMainThread();
+    EXPECT_EQ(PumpMessagesFor(kLongWait), 0);
+
+    std::atomic<bool> stateChanged{false};
+    std::thread worker([&] {
+        stateChanged = true;
+        WakeMainThread();
+    });
+    // The wake may come before or during the wait; either way the wait sees the change.
+    while (!stateChanged) {
+        PumpMessagesFor(kLongWait);
+    }
+    worker.join();
+    EXPECT_TRUE(stateChanged);
+}
+
 }  // namespace
 }  // namespace velmora
