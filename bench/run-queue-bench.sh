@@ -3,7 +3,7 @@
 # (files per second, median of BENCH_RUNS), and a list of BENCH_LIST_FILES tiny sound files
 # converted in one batch, timing its first and its last hundred files.
 #
-# Environment: BENCH_RUNS (default 3), BENCH_CLIP_SECONDS (default 10), BENCH_PROFILE (default 1),
+# Environment: BENCH_RUNS (default 3; 0 skips the clips), BENCH_CLIP_SECONDS (default 10), BENCH_PROFILE (default 1),
 #              BENCH_LIST_FILES (default 1000; 0 skips the list), BENCH_WORK, BENCH_BUILD,
 #              BENCH_NO_BUILD=1 (as in run-file-cost-bench.sh).
 set -euo pipefail
@@ -31,45 +31,47 @@ fi
 export HOME="$WORK/home"
 mkdir -p "$HOME" "$WORK/clips" "$WORK/out"
 
-CLIPS=()
-for n in 1 2 3 4 5 6; do
-    clip="$WORK/clips/clip$n.mp4"
-    [[ -s "$clip" ]] || "$BIN/velmora-bench-source" "$clip" "$CLIP_SECONDS" 640x360
-    CLIPS+=("$clip")
-done
-
-median() {
-    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-
-LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg)"
-: >"$WORK/j1.txt"
-: >"$WORK/j2.txt"
-for ((run = 1; run <= RUNS; ++run)); do
-    if ((run % 2)); then order=(1 2); else order=(2 1); fi
-    for jobs in "${order[@]}"; do
-        echo "six clips, -j $jobs, run $run" >&2
-        "$ROOT/bench/time-run.py" "$WORK/j$jobs.txt" "$WORK/err.txt" "$BIN/velmora-cli" convert \
-            --overwrite -p "$PROFILE" -j "$jobs" -o "$WORK/out" "${CLIPS[@]}" ||
-            { cat "$WORK/err.txt" >&2; exit 1; }
+if ((RUNS > 0)); then
+    CLIPS=()
+    for n in 1 2 3 4 5 6; do
+        clip="$WORK/clips/clip$n.mp4"
+        [[ -s "$clip" ]] || "$BIN/velmora-bench-source" "$clip" "$CLIP_SECONDS" 640x360
+        CLIPS+=("$clip")
     done
-done
-LOAD_AFTER="$(cut -d' ' -f1-3 /proc/loadavg)"
 
-echo
-echo "Queue benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, median of $RUNS runs"
-echo "six ${CLIP_SECONDS} s 640x360 H.264 + AAC clips to profile $PROFILE in one convert"
-echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER"
-for jobs in 1 2; do
-    w="$(awk '{ print $1 }' "$WORK/j$jobs.txt" | median)"
-    c="$(awk '{ print $2 }' "$WORK/j$jobs.txt" | median)"
-    r="$(awk '{ print $3 }' "$WORK/j$jobs.txt" | median)"
-    eval "WALL$jobs=$w"
-    awk -v j="$jobs" -v w="$w" -v c="$c" -v r="$r" 'BEGIN {
-        printf "-j %s: wall %.2f s, CPU %.2f s, peak RSS %.1f MiB, %.3f files/s\n", j, w, c, r / 1024, 6 / w
-    }'
-done
-awk -v a="$WALL1" -v b="$WALL2" 'BEGIN { printf "-j 2 throughput: %.2fx of -j 1\n", a / b }'
+    median() {
+        sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    }
+
+    LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg)"
+    : >"$WORK/j1.txt"
+    : >"$WORK/j2.txt"
+    for ((run = 1; run <= RUNS; ++run)); do
+        if ((run % 2)); then order=(1 2); else order=(2 1); fi
+        for jobs in "${order[@]}"; do
+            echo "six clips, -j $jobs, run $run" >&2
+            "$ROOT/bench/time-run.py" "$WORK/j$jobs.txt" "$WORK/err.txt" "$BIN/velmora-cli" convert \
+                --overwrite -p "$PROFILE" -j "$jobs" -o "$WORK/out" "${CLIPS[@]}" ||
+                { cat "$WORK/err.txt" >&2; exit 1; }
+        done
+    done
+    LOAD_AFTER="$(cut -d' ' -f1-3 /proc/loadavg)"
+
+    echo
+    echo "Queue benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, median of $RUNS runs"
+    echo "six ${CLIP_SECONDS} s 640x360 H.264 + AAC clips to profile $PROFILE in one convert"
+    echo "load average before: $LOAD_BEFORE, after: $LOAD_AFTER"
+    for jobs in 1 2; do
+        w="$(awk '{ print $1 }' "$WORK/j$jobs.txt" | median)"
+        c="$(awk '{ print $2 }' "$WORK/j$jobs.txt" | median)"
+        r="$(awk '{ print $3 }' "$WORK/j$jobs.txt" | median)"
+        eval "WALL$jobs=$w"
+        awk -v j="$jobs" -v w="$w" -v c="$c" -v r="$r" 'BEGIN {
+            printf "-j %s: wall %.2f s, CPU %.2f s, peak RSS %.1f MiB, %.3f files/s\n", j, w, c, r / 1024, 6 / w
+        }'
+    done
+    awk -v a="$WALL1" -v b="$WALL2" 'BEGIN { printf "-j 2 throughput: %.2fx of -j 1\n", a / b }'
+fi
 
 if ((LIST_FILES > 0)); then
     # Copies, not links: two links to one file are one source to the batch.

@@ -1,5 +1,7 @@
 #include "profiles/OutputNaming.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -44,12 +46,7 @@ bool carriesNewNameMark(const std::string& name) {
 }
 
 bool namesAny(const std::vector<std::string>& names, const std::string& path) {
-    for (const std::string& name : names) {
-        if (sameFilePath(name, path)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(names, SameFileAs(path));
 }
 
 std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFileRule rule,
