@@ -8,33 +8,13 @@
 #              BENCH_BUILD (build folder, default <repo>/build-bench), BENCH_NO_BUILD=1 (skip build).
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${BENCH_BUILD:-$ROOT/build-bench}"
+source "$(dirname "${BASH_SOURCE[0]}")/bench-setup.sh"
 SECONDS_LONG="${BENCH_SECONDS:-10}"
 RUNS="${BENCH_RUNS:-3}"
 
-if [[ ! -x /usr/bin/time ]]; then
-    echo "installing time ..." >&2
-    apt-get install -y time >/dev/null
-fi
+bench_need_time
 
-if [[ "${BENCH_NO_BUILD:-0}" != 1 ]]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON \
-        -DVELMORA_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$BUILD" -j2 --target velmora-bench-bare velmora-bench-engine \
-        velmora-bench-source velmora-cli >/dev/null
-fi
-BIN="$BUILD/bin"
-# The same job through the command-line tool (its raw task command).
-cp "$ROOT/bench/cli-job.sh" "$BIN/velmora-bench-cli"
-
-if [[ -n "${BENCH_WORK:-}" ]]; then
-    WORK="$BENCH_WORK"
-    mkdir -p "$WORK"
-else
-    WORK="$(mktemp -d)"
-    trap 'rm -rf "$WORK"' EXIT
-fi
+bench_setup velmora-bench-bare velmora-bench-engine velmora-bench-source velmora-cli
 
 SOURCE="$WORK/source-1080p.mp4"
 echo "making a ${SECONDS_LONG} s 1920x1080 H.264+AAC source ..." >&2

@@ -9,30 +9,12 @@
 #              BENCH_BUILD (build folder, default <repo>/build-bench), BENCH_NO_BUILD=1 (skip build).
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${BENCH_BUILD:-$ROOT/build-bench}"
+source "$(dirname "${BASH_SOURCE[0]}")/bench-setup.sh"
 RUNS="${BENCH_RUNS:-10}"
 LENGTH="${BENCH_SECONDS:-0.2}"
 
-if [[ ! -x /usr/bin/time ]]; then
-    echo "installing time ..." >&2
-    apt-get install -y time >/dev/null
-fi
-if [[ "${BENCH_NO_BUILD:-0}" != 1 ]]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON \
-        -DVELMORA_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$BUILD" -j2 --target velmora-bench-bare velmora-bench-source velmora-cli \
-        >/dev/null
-fi
-BIN="$BUILD/bin"
-
-if [[ -n "${BENCH_WORK:-}" ]]; then
-    WORK="$BENCH_WORK"
-    mkdir -p "$WORK"
-else
-    WORK="$(mktemp -d)"
-    trap 'rm -rf "$WORK"' EXIT
-fi
+bench_need_time
+bench_setup velmora-bench-bare velmora-bench-source velmora-cli
 # The command-line tool reads its settings from here; keep it away from the user's own.
 export HOME="$WORK/home"
 mkdir -p "$HOME" "$WORK/out"

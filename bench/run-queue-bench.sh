@@ -8,26 +8,13 @@
 #              BENCH_NO_BUILD=1 (as in run-file-cost-bench.sh).
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${BENCH_BUILD:-$ROOT/build-bench}"
+source "$(dirname "${BASH_SOURCE[0]}")/bench-setup.sh"
 RUNS="${BENCH_RUNS:-3}"
 CLIP_SECONDS="${BENCH_CLIP_SECONDS:-10}"
 PROFILE="${BENCH_PROFILE:-1}"
 LIST_FILES="${BENCH_LIST_FILES:-1000}"
 
-if [[ "${BENCH_NO_BUILD:-0}" != 1 ]]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON \
-        -DVELMORA_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$BUILD" -j2 --target velmora-bench-source velmora-cli >/dev/null
-fi
-BIN="$BUILD/bin"
-if [[ -n "${BENCH_WORK:-}" ]]; then
-    WORK="$BENCH_WORK"
-    mkdir -p "$WORK"
-else
-    WORK="$(mktemp -d)"
-    trap 'rm -rf "$WORK"' EXIT
-fi
+bench_setup velmora-bench-source velmora-cli
 export HOME="$WORK/home"
 mkdir -p "$HOME" "$WORK/clips" "$WORK/out"
 
