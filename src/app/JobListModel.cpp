@@ -155,26 +155,37 @@ void JobListModel::rowChanged(int row) {
     emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
 }
 
+// The setters below repaint a row only when what it shows changes: the converter reports
+// progress many times a second, mostly with the same percentage, time and status.
 void JobListModel::setProgress(int row, int percent) {
     if (isValidRow(row)) {
-        m_rows[static_cast<std::size_t>(row)].progress = std::clamp(percent, 0, 100);
-        rowChanged(row);
+        int& progress = m_rows[static_cast<std::size_t>(row)].progress;
+        const int clamped = std::clamp(percent, 0, 100);
+        if (progress != clamped) {
+            progress = clamped;
+            rowChanged(row);
+        }
     }
 }
 
 void JobListModel::setCurrentTime(int row, const QString& text) {
     if (isValidRow(row)) {
-        m_rows[static_cast<std::size_t>(row)].currentTime = text;
-        rowChanged(row);
+        QString& currentTime = m_rows[static_cast<std::size_t>(row)].currentTime;
+        if (currentTime != text) {
+            currentTime = text;
+            rowChanged(row);
+        }
     }
 }
 
 void JobListModel::setStatus(int row, JobStatus status, const QString& detail) {
     if (isValidRow(row)) {
         JobRow& job = m_rows[static_cast<std::size_t>(row)];
-        job.status = status;
-        job.detail = detail;
-        rowChanged(row);
+        if (job.status != status || job.detail != detail) {
+            job.status = status;
+            job.detail = detail;
+            rowChanged(row);
+        }
     }
 }
 
