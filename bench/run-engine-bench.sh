@@ -15,6 +15,8 @@ RUNS="${BENCH_RUNS:-3}"
 bench_need_time
 
 bench_setup velmora-bench-bare velmora-bench-engine velmora-bench-source velmora-cli
+# The same job through the command-line tool (its raw task command).
+cp "$ROOT/bench/cli-job.sh" "$BIN/velmora-bench-cli"
 
 SOURCE="$WORK/source-1080p.mp4"
 echo "making a ${SECONDS_LONG} s 1920x1080 H.264+AAC source ..." >&2
