@@ -372,8 +372,9 @@ void JobQueue::pause() {
     if (m_state != QueueState::Running) {
         return;
     }
-    setState(QueueState::Paused);
+    // Started before the state is announced: the time estimate it triggers leaves the pause out.
     m_pauseClock.start();
+    setState(QueueState::Paused);
     m_converter.PauseTasks();
     for (int row = 0; row < m_jobs.rowCount(); ++row) {
         if (m_jobs.job(row).status == JobStatus::Converting) {
@@ -405,7 +406,7 @@ std::optional<std::int64_t> JobQueue::timeLeftUs() const {
         return std::nullopt;
     }
     std::int64_t elapsedUs = m_runClock.nsecsElapsed() / 1000 - m_pausedUs;
-    if (m_state == QueueState::Paused) {
+    if (m_state == QueueState::Paused && m_pauseClock.isValid()) {
         elapsedUs -= m_pauseClock.nsecsElapsed() / 1000;
     }
     return listTimeLeftUs(m_taskProgress, elapsedUs);
