@@ -21,22 +21,6 @@ using velmora::app::WindowAction;
 
 namespace velmora::test {
 
-namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QString readText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-}  // namespace
-
 class HelpMenuTest : public QObject {
     Q_OBJECT
 
@@ -161,9 +145,9 @@ void HelpMenuTest::helpPagesLinkOnlyToEachOther() {
     const QStringList pages = help.entryList({QStringLiteral("*.html")}, QDir::Files);
     QVERIFY(pages.size() >= 7);
     const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
-    const QString index = readText(help.filePath(QStringLiteral("index.html")));
+    const QString index = QString::fromUtf8(readText(help.filePath(QStringLiteral("index.html"))));
     for (const QString& page : pages) {
-        const QString text = readText(help.filePath(page));
+        const QString text = QString::fromUtf8(readText(help.filePath(page)));
         QVERIFY2(text.contains(QStringLiteral("<html lang=\"zh-CN\">")), qPrintable(page));
         QVERIFY2(text.contains(QStringLiteral("<meta charset=\"utf-8\">")), qPrintable(page));
         if (page != QLatin1String("index.html")) {

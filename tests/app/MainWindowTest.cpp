@@ -33,22 +33,6 @@ using velmora::app::WindowAction;
 
 namespace velmora::test {
 
-namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray readText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 

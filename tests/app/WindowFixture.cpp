@@ -1,7 +1,9 @@
 #include "WindowFixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QtTest>
 
 #include "app/SettingsGroup.h"
 #include "profiles/JobRecords.h"
@@ -13,6 +15,18 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace velmora::test {
+
+void writeText(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QByteArray readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 app::DesktopSeams RecordingDesktop::seams() {
     app::DesktopSeams seams;

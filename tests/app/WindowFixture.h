@@ -22,6 +22,11 @@
 
 namespace velmora::test {
 
+// Writes text to path, making its folder first; a failed open fails the calling test.
+void writeText(const QString& path, const QByteArray& text);
+// The file's bytes; empty when it cannot be read.
+QByteArray readText(const QString& path);
+
 struct RecordedMessage {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString title;
