@@ -19,6 +19,7 @@
 #include "player/CustomPlayer.h"
 #include "player/PlaybackCore.h"
 #include "player/PlayerRecorder.h"
+#include "player/PlayerSuite.h"
 #include "samples/SampleMedia.h"
 #include "support/BitmapDifference.h"
 #include "support/MediaLibraries.h"
@@ -72,22 +73,8 @@ bool referencePicture(int index, PictureConverter& converter) {
     return converter.PictureToBitmap(frame.get());
 }
 
-class MediaPlayerTest : public ::testing::Test {
+class MediaPlayerTest : public test::PlayerSuite {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        s_dir = new test::TempDir();
-    }
-    static void TearDownTestSuite() {
-        delete s_dir;
-        s_dir = nullptr;
-    }
-    void SetUp() override {
-        test::requireMediaLibraries();
-        SetMainThread();
-    }
-
     // Clips are made once per test process.
     static std::string clip(const std::string& name, const SampleSpec& spec) {
         const std::string path = s_dir->file(name);
@@ -112,11 +99,7 @@ protected:
         spec.durationSeconds = 1.0;
         return clip("tone.wav", spec);
     }
-
-    static test::TempDir* s_dir;
 };
-
-test::TempDir* MediaPlayerTest::s_dir = nullptr;
 
 TEST_F(MediaPlayerTest, OpenedPausedShowsAPictureThenPlaysOnResume) {
     TMediaPlayer player;

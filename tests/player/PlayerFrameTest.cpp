@@ -24,6 +24,7 @@
 #include "player/CustomPlayer.h"
 #include "player/PlaybackCore.h"
 #include "player/PlayerRecorder.h"
+#include "player/PlayerSuite.h"
 #include "samples/FrameNumberCode.h"
 #include "samples/SampleMedia.h"
 #include "support/MediaLibraries.h"
@@ -104,22 +105,8 @@ Shown shown(TCustomPlayer& player) {
     return {readFrameNumber(picture), pts};
 }
 
-class PlayerFrameTest : public ::testing::Test {
+class PlayerFrameTest : public test::PlayerSuite {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        s_dir = new test::TempDir();
-    }
-    static void TearDownTestSuite() {
-        delete s_dir;
-        s_dir = nullptr;
-    }
-    void SetUp() override {
-        test::requireMediaLibraries();
-        SetMainThread();
-    }
-
     static Clip clip(const std::string& name, double seconds, int width, int height) {
         const std::string path = s_dir->file(name);
         if (!std::filesystem::exists(path)) {
@@ -137,11 +124,7 @@ protected:
     }
     // 100 frames: key frames 0, 25, 50, 75.
     static Clip numberedClip() { return clip("numbered.mkv", 4.0, 320, 240); }
-
-    static test::TempDir* s_dir;
 };
-
-test::TempDir* PlayerFrameTest::s_dir = nullptr;
 
 TEST_F(PlayerFrameTest, SeekWhilePausedShowsTheKeyFrameItLandsOn) {
     const Clip clip = numberedClip();
