@@ -1,5 +1,6 @@
 #include "component/MediaConverter.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <map>
 #include <utility>
 
+#include "component/CodecThreadShare.h"
 #include "component/TaskEndSettlement.h"
 #include "engine/OptionParser.h"
 #include "engine/TranscoderException.h"
@@ -515,6 +517,7 @@ ConverterTask* TCustomMediaConverter::takeNextTaskLocked() {
     ConverterTask& task = m_tasks.At(m_nextTask++);
     task.engine->setOption("v", std::to_string(m_initialVerbosity));
     task.engine->setReportIntervalUs(std::int64_t{m_progressIntervalMs.load()} * 1000);
+    task.engine->setCodecThreads(m_codecThreads);
     return &task;
 }
 
@@ -550,6 +553,8 @@ void TCustomMediaConverter::StartTask(int count) {
     m_remaining = m_tasks.Count();
     m_allDone = false;
     m_threadMode = count > 0;
+    m_codecThreads =
+        m_threadMode ? CodecThreadsPerTask(std::min(count, m_tasks.Count()), AvailableCores()) : 0;
     m_working = true;
     m_paused = false;
 

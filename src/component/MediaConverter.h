@@ -178,6 +178,7 @@ private:
     int m_remaining = 0;
     bool m_allDone = false;
     bool m_threadMode = false;
+    int m_codecThreads = 0;  // for each task of the run (CodecThreadsPerTask)
     bool m_working = false;
     bool m_paused = false;
     // Main-thread run in progress: StartTask gives the all-done notice itself once the last task

@@ -44,6 +44,9 @@ public:
     virtual void setPreview(bool on) = 0;
     virtual void setPreviewBitmap(bool on) = 0;
     virtual void setReportIntervalUs(std::int64_t intervalUs) = 0;
+    // Threads each codec of the run may use; 0 = automatic (see TCustomTranscoder). Engines
+    // that run no codecs ignore it.
+    virtual void setCodecThreads(int count) { static_cast<void>(count); }
 
     // False (or a negative count for outputs) with lastError() on failure.
     virtual bool openInput(const std::string& fileName) = 0;

@@ -40,6 +40,7 @@ public:
     void setReportIntervalUs(std::int64_t intervalUs) override {
         m_engine.SetReportIntervalUs(intervalUs);
     }
+    void setCodecThreads(int count) override { m_engine.SetCodecThreads(count); }
 
     bool openInput(const std::string& fileName) override { return m_engine.OpenInput(fileName); }
     int openOutput(const std::string& fileName, bool join) override {

@@ -153,6 +153,9 @@ struct EngineSettings {
     bool exitOnError = false;
     int verbosity = 1;                    // "v"
     std::int64_t limitFileSizeBytes = 0;  // "fs"; 0 = none
+    // Threads each decoder and encoder may use; 0 lets the codec library choose. Set by the host
+    // running several tasks at once (SetCodecThreads), not by an option.
+    int codecThreads = 0;
     bool forceFps = false;
     bool inputSync = false;
     double dtsDeltaThresholdSeconds = 10.0;

@@ -282,7 +282,8 @@ OutputStream& TranscodeSession::createStream(AVFormatContext* context,
     if (encoder != nullptr) {
         ost.encoderContext->codec_id = encoder->id;
     }
-    // Encoders use every core unless an option says otherwise.
+    // Automatic until the run gives its share of threads (openEncoders) or an option says
+    // otherwise.
     ost.encoderContext->thread_count = 0;
     ost.encoderContext->codec_tag = kind.tag;
     // The bitstream filters given so far belong to this stream only.

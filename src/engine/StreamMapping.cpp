@@ -421,6 +421,10 @@ void TranscodeSession::openEncoders(EngineSettings& settings) {
         if (settings.pass != 0 && (enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) {
             openPassLog(ost, settings);
         }
+        // A thread count from a preset or option stands; otherwise the run's share applies.
+        if (enc->thread_count == 0) {
+            enc->thread_count = m_run.codecThreads;
+        }
         AVDictionary* options = nullptr;
         int result = 0;
         {
@@ -567,7 +571,7 @@ void TranscodeSession::openDecoders() {
             fail("av_mallocz fail");
         }
         dec->pkt_timebase = ist.stream->time_base;
-        dec->thread_count = 0;
+        dec->thread_count = m_run.codecThreads;
         m_generic.applyToCodec(dec, parameters->codec_type, false);
         int result = 0;
         {

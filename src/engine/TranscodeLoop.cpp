@@ -63,6 +63,7 @@ void TranscodeSession::transcode(EngineSettings& settings) {
     m_run.scalerFlags = m_generic.scalerFlags();
     m_run.statisticsFileName = settings.statisticsFileName;
     m_run.qpHistogram = settings.qpHistogram;
+    m_run.codecThreads = settings.codecThreads;
     m_hasFrameHooks = !settings.frameHooks.empty();
     // The hooks were configured when their options were parsed; the run takes them over, so
     // that each is configured once and released once, when the task closes.

@@ -60,6 +60,7 @@ struct RunOptions {
     int scalerFlags = 4;
     std::string statisticsFileName;  // "vstats"; empty = none
     bool qpHistogram = false;
+    int codecThreads = 0;  // thread_count of the codecs opened by the run; 0 = automatic
 };
 
 // What an encoder tells about one coded picture (the packet's quality side data).

@@ -1,5 +1,6 @@
 #include "engine/Transcoder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -437,6 +438,10 @@ void TCustomTranscoder::Reset() {
     m_exceptionMessage.clear();
     m_damage = DamageReport{};
     m_session->setLastError("");
+}
+
+void TCustomTranscoder::SetCodecThreads(int count) {
+    m_settings->codecThreads = std::max(0, count);
 }
 
 void TCustomTranscoder::SetPreview(bool on) {

@@ -146,6 +146,11 @@ public:
     int64_t TotalDuration() const;
     void SetReportIntervalUs(int64_t intervalUs) { m_reportIntervalUs.store(intervalUs); }
     int64_t ReportIntervalUs() const { return m_reportIntervalUs.load(); }
+    // Threads each codec of the next run may use (0, the default, lets the codec library
+    // choose: as many as the machine has). A host that runs several tasks at once gives each a
+    // share, so the tasks do not pay for threads that only take turns on the same cores. Set
+    // after Reset, which restores 0, and not while running.
+    void SetCodecThreads(int count);
 
     // Preview flags; all engines change them under one process-wide lock.
     void SetPreview(bool on);

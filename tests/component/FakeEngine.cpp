@@ -120,6 +120,16 @@ void FakeEngine::setReportIntervalUs(std::int64_t intervalUs) {
     m_reportIntervalUs = intervalUs;
 }
 
+void FakeEngine::setCodecThreads(int count) {
+    std::lock_guard lock(m_mutex);
+    m_codecThreads = count;
+}
+
+int FakeEngine::codecThreads() const {
+    std::lock_guard lock(m_mutex);
+    return m_codecThreads;
+}
+
 std::int64_t FakeEngine::reportIntervalUs() const {
     std::lock_guard lock(m_mutex);
     return m_reportIntervalUs;

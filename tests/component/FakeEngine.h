@@ -66,6 +66,7 @@ public:
     std::vector<std::string> calls() const;
     bool previewOn() const;
     std::int64_t reportIntervalUs() const;
+    int codecThreads() const;
     bool hasCustomHook() const;
     // Runs the custom hook as the engine would for one frame.
     HookFrame offerHookFrame();
@@ -78,6 +79,7 @@ public:
     void setPreview(bool on) override;
     void setPreviewBitmap(bool) override {}
     void setReportIntervalUs(std::int64_t intervalUs) override;
+    void setCodecThreads(int count) override;
     bool openInput(const std::string& fileName) override;
     int openOutput(const std::string& fileName, bool join) override;
     std::string lastError() const override;
@@ -123,6 +125,7 @@ private:
     std::string m_exceptionMessage;       // guarded by m_mutex
     bool m_preview = false;               // guarded by m_mutex
     std::int64_t m_reportIntervalUs = 0;  // guarded by m_mutex
+    int m_codecThreads = -1;              // -1: never set; guarded by m_mutex
     int m_outputs = 0;                    // guarded by m_mutex
     bool m_started = false;               // guarded by m_mutex
     bool m_running = false;               // guarded by m_mutex

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FakeEngine.h"
+#include "component/CodecThreadShare.h"
 #include "component/MediaConverter.h"
 #include "medialib/MainThreadQueue.h"
 
@@ -628,6 +629,34 @@ TEST_F(MediaConverterTest, PreviewAndIntervalReachTheTasks) {
     converter.StartTask(2);
     EXPECT_EQ(hub.engine(0).reportIntervalUs(), 250000);
     converter.StopTasks(true);
+}
+
+// Tasks that run side by side share the cores out among their codecs; one at a time, or a run
+// with fewer tasks than slots, leaves the choice to the codecs.
+TEST_F(MediaConverterTest, CodecThreadsAreSharedOutAmongTheTasksThatRunAtOnce) {
+    const int cores = AvailableCores();
+    const struct {
+        int tasks;
+        int atOnce;
+        int threads;
+    } runs[] = {{3, 1, 0},
+                {3, 2, CodecThreadsPerTask(2, cores)},
+                {1, 3, 0},
+                {2, 5, CodecThreadsPerTask(2, cores)},
+                {3, 0, 0}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(testing::Message() << run.tasks << " tasks, " << run.atOnce << " at once");
+        const int first = hub.engineCount();
+        addTasks(run.tasks);
+        converter.StartTask(run.atOnce);
+        for (int i = first; i < hub.engineCount(); ++i) {
+            if (hub.engine(i).started()) {
+                EXPECT_EQ(hub.engine(i).codecThreads(), run.threads) << i;
+            }
+        }
+        converter.StopTasks(true);
+        converter.ClearTasks();
+    }
 }
 
 }  // namespace
