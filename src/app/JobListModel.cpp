@@ -158,35 +158,74 @@ void JobListModel::rowChanged(int row) {
 // The setters below repaint a row only when what it shows changes: the converter reports
 // progress many times a second, mostly with the same percentage, time and status.
 void JobListModel::setProgress(int row, int percent) {
-    if (isValidRow(row)) {
-        int& progress = m_rows[static_cast<std::size_t>(row)].progress;
-        const int clamped = std::clamp(percent, 0, 100);
-        if (progress != clamped) {
-            progress = clamped;
-            rowChanged(row);
-        }
+    if (isValidRow(row) && assignProgress(m_rows[static_cast<std::size_t>(row)], percent)) {
+        rowChanged(row);
     }
 }
 
 void JobListModel::setCurrentTime(int row, const QString& text) {
-    if (isValidRow(row)) {
-        QString& currentTime = m_rows[static_cast<std::size_t>(row)].currentTime;
-        if (currentTime != text) {
-            currentTime = text;
-            rowChanged(row);
-        }
+    if (isValidRow(row) && assignCurrentTime(m_rows[static_cast<std::size_t>(row)], text)) {
+        rowChanged(row);
     }
 }
 
 void JobListModel::setStatus(int row, JobStatus status, const QString& detail) {
-    if (isValidRow(row)) {
-        JobRow& job = m_rows[static_cast<std::size_t>(row)];
-        if (job.status != status || job.detail != detail) {
-            job.status = status;
-            job.detail = detail;
-            rowChanged(row);
-        }
+    if (isValidRow(row) && assignStatus(m_rows[static_cast<std::size_t>(row)], status, detail)) {
+        rowChanged(row);
     }
+}
+
+void JobListModel::showProgress(int row, std::optional<int> percent, const QString& currentTime,
+                                JobStatus status) {
+    if (!isValidRow(row)) {
+        return;
+    }
+    JobRow& job = m_rows[static_cast<std::size_t>(row)];
+    // Every part is assigned; one announcement covers them all.
+    bool changed = percent && assignProgress(job, *percent);
+    changed = assignCurrentTime(job, currentTime) || changed;
+    changed = assignStatus(job, status, {}) || changed;
+    if (changed) {
+        rowChanged(row);
+    }
+}
+
+void JobListModel::setDone(int row, const QString& detail) {
+    if (!isValidRow(row)) {
+        return;
+    }
+    JobRow& job = m_rows[static_cast<std::size_t>(row)];
+    bool changed = assignProgress(job, 100);
+    changed = assignStatus(job, JobStatus::Done, detail) || changed;
+    if (changed) {
+        rowChanged(row);
+    }
+}
+
+bool JobListModel::assignProgress(JobRow& job, int percent) {
+    const int clamped = std::clamp(percent, 0, 100);
+    if (job.progress == clamped) {
+        return false;
+    }
+    job.progress = clamped;
+    return true;
+}
+
+bool JobListModel::assignCurrentTime(JobRow& job, const QString& text) {
+    if (job.currentTime == text) {
+        return false;
+    }
+    job.currentTime = text;
+    return true;
+}
+
+bool JobListModel::assignStatus(JobRow& job, JobStatus status, const QString& detail) {
+    if (job.status == status && job.detail == detail) {
+        return false;
+    }
+    job.status = status;
+    job.detail = detail;
+    return true;
 }
 
 void JobListModel::setOutputFile(int row, const QString& outputFile) {

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace velmora::app {
@@ -66,12 +67,22 @@ public:
     void setProgress(int row, int percent);
     void setCurrentTime(int row, const QString& text);
     void setStatus(int row, JobStatus status, const QString& detail = {});
+    // One progress report: the percentage (when the length is known), the converted time and the
+    // status, announced as one change of the row.
+    void showProgress(int row, std::optional<int> percent, const QString& currentTime,
+                      JobStatus status);
+    // A job that ended well: full bar and "完成" with its remark, announced as one change.
+    void setDone(int row, const QString& detail);
     void setOutputFile(int row, const QString& outputFile);
 
     int countWithStatus(JobStatus status) const;
 
 private:
     void rowChanged(int row);
+    // Each stores its part of a row; true when that changed what the row shows.
+    static bool assignProgress(JobRow& job, int percent);
+    static bool assignCurrentTime(JobRow& job, const QString& text);
+    static bool assignStatus(JobRow& job, JobStatus status, const QString& detail);
 
     std::vector<JobRow> m_rows;
 };

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 
 #include "app/JobListModel.h"
+#include "ui/FittedColumns.h"
 #include "ui/ProgressCell.h"
 
 namespace velmora::app {
@@ -54,17 +55,22 @@ JobListView::JobListView(QWidget* parent) : QTreeView(parent) {
             [this](const QModelIndex& index) { emit rowActivated(index.row()); });
 }
 
+JobListView::~JobListView() = default;
+
 void JobListView::setJobModel(JobListModel* model) {
     m_jobs = model;
     setModel(model);
     // The short columns fit their caption and texts in whatever look is applied; the source path
     // takes the rest of the width and is shortened in the middle.
-    for (int column = 0; column < JobListModel::kColumnCount; ++column) {
-        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    }
     header()->setSectionResizeMode(JobListModel::SourceFileColumn, QHeaderView::Stretch);
     header()->setSectionResizeMode(JobListModel::ProgressColumn, QHeaderView::Fixed);
     setColumnWidth(JobListModel::ProgressColumn, kProgressColumnWidth);
+    m_fittedColumns = std::make_unique<ui::FittedColumns>(
+        *this,
+        std::vector<int>{JobListModel::NumberColumn, JobListModel::SourceFormatColumn,
+                         JobListModel::TargetFormatColumn, JobListModel::CurrentTimeColumn,
+                         JobListModel::StatusColumn},
+        kColumnPaddingPx);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit selectedRowChanged(selectedRow()); });
 }
@@ -101,10 +107,6 @@ QMenu* JobListView::createRowMenu(int row, QWidget* parent) {
     connect(openFolder, &QAction::triggered, this,
             [this, output] { emit openOutputFolderRequested(QFileInfo(output).absolutePath()); });
     return menu;
-}
-
-int JobListView::sizeHintForColumn(int column) const {
-    return QTreeView::sizeHintForColumn(column) + kColumnPaddingPx;
 }
 
 QStringList JobListView::droppedPaths(const QMimeData* data) {

@@ -4,8 +4,13 @@
 #pragma once
 
 #include <QTreeView>
+#include <memory>
 
 class QMenu;
+
+namespace velmora::ui {
+class FittedColumns;
+}
 
 namespace velmora::app {
 
@@ -15,6 +20,7 @@ class JobListView : public QTreeView {
     Q_OBJECT
 public:
     explicit JobListView(QWidget* parent = nullptr);
+    ~JobListView() override;
 
     void setJobModel(JobListModel* model);
 
@@ -39,8 +45,6 @@ signals:
     void rowActivated(int row);
 
 protected:
-    // The widest text of a column plus some air, so that fitted columns do not look cramped.
-    int sizeHintForColumn(int column) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -49,6 +53,7 @@ protected:
 
 private:
     JobListModel* m_jobs = nullptr;
+    std::unique_ptr<ui::FittedColumns> m_fittedColumns;
 };
 
 }  // namespace velmora::app

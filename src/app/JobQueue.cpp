@@ -425,18 +425,18 @@ void JobQueue::handleProgress(const TProgressInfo& info) {
     if (row < 0 || m_taskEnded[static_cast<std::size_t>(info.TaskIndex)]) {
         return;
     }
-    if (info.TotalDuration > 0) {
-        m_jobs.setProgress(row, percentOf(info.CurrentDuration, info.TotalDuration));
-    }
-    m_jobs.setCurrentTime(row, convertedTimeText(info.CurrentDuration));
     JobProgress& progress = m_taskProgress[static_cast<std::size_t>(info.TaskIndex)];
     progress.convertedUs = info.CurrentDuration;
     if (progress.durationUs <= 0 && info.TotalDuration > 0) {
         progress.durationUs = info.TotalDuration;
     }
     // A report that was already on its way when the user paused does not undo the pause.
-    m_jobs.setStatus(row,
-                     m_state == QueueState::Paused ? JobStatus::Paused : JobStatus::Converting);
+    m_jobs.showProgress(row,
+                        info.TotalDuration > 0
+                            ? std::optional(percentOf(info.CurrentDuration, info.TotalDuration))
+                            : std::nullopt,
+                        convertedTimeText(info.CurrentDuration),
+                        m_state == QueueState::Paused ? JobStatus::Paused : JobStatus::Converting);
     emit timeLeftChanged();
 }
 
@@ -474,8 +474,7 @@ void JobQueue::handleTerminate(const TTerminateInfo& info) {
             case TaskEndState::Done:
             case TaskEndState::DoneWithSkippedData:
             case TaskEndState::DoneWithDroppedStream:
-                m_jobs.setProgress(row, 100);
-                m_jobs.setStatus(row, JobStatus::Done, remark);
+                m_jobs.setDone(row, remark);
                 ++m_summary.done;
                 break;
         }

@@ -44,6 +44,35 @@ private slots:
         QCOMPARE(last.at(0).value<QModelIndex>().row(), 1);
         QCOMPARE(last.at(1).value<QModelIndex>().row(), 1);
     }
+
+    void aProgressReportIsOneAnnouncement() {
+        JobListModel model;
+        model.appendJob(
+            JobListModel::rowFor(QStringLiteral("/media/a.mkv"), QStringLiteral("/out/a.avi")));
+        QSignalSpy changed(&model, &JobListModel::dataChanged);
+
+        model.showProgress(0, 20, QStringLiteral("4"), JobStatus::Converting);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(model.job(0).progress, 20);
+        QCOMPARE(model.job(0).currentTime, QStringLiteral("4"));
+        QCOMPARE(model.job(0).status, JobStatus::Converting);
+        // Unchanged, or a source of unknown length that keeps the percentage: only what changed.
+        model.showProgress(0, 20, QStringLiteral("4"), JobStatus::Converting);
+        QCOMPARE(changed.count(), 1);
+        model.showProgress(0, std::nullopt, QStringLiteral("5"), JobStatus::Converting);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(model.job(0).progress, 20);
+        model.showProgress(0, 20, QStringLiteral("5"), JobStatus::Paused);
+        QCOMPARE(changed.count(), 3);
+        model.showProgress(7, 50, QStringLiteral("9"), JobStatus::Converting);
+        QCOMPARE(changed.count(), 3);
+        // The end: full bar and status together.
+        model.setDone(0, QStringLiteral("remark"));
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(model.job(0).progress, 100);
+        QCOMPARE(model.job(0).status, JobStatus::Done);
+        QCOMPARE(model.job(0).detail, QStringLiteral("remark"));
+    }
 };
 
 }  // namespace velmora::test
