@@ -83,15 +83,18 @@ if ((LIST_FILES > 0)); then
     rm "$WORK/list/tiny.wav"
     rm -f "$WORK/list-out"/*
     echo "list of $LIST_FILES tiny files ..." >&2
+    LIST_LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg)"
     start=$(date +%s.%N)
     "$BIN/velmora-cli" convert --json -p 200 -o "$WORK/list-out" "$WORK"/list/f*.wav |
         "$ROOT/bench/result-times.py" "$WORK/list-times.txt"
     end=$(date +%s.%N)
+    echo "load average before: $LIST_LOAD_BEFORE, after: $(cut -d' ' -f1-3 /proc/loadavg)"
     awk -v total="$(echo "$end - $start" | bc)" -v n="$LIST_FILES" '
         { t[NR] = $1; if ($2 != "done") bad++ }
         END {
             printf "list of %d tiny WAV files to profile 200: %.2f s in all, %d results, %d not done\n",
                 n, total, NR, bad
+            printf "adding, until the first result: %.2f s\n", t[1]
             printf "first hundred: %.3f s (%.1f ms a file); last hundred: %.3f s (%.1f ms a file)\n",
                 t[101] - t[1], (t[101] - t[1]) * 10, t[NR] - t[NR - 100], (t[NR] - t[NR - 100]) * 10
         }' "$WORK/list-times.txt"

@@ -121,20 +121,13 @@ bool JobQueue::hasFreeSlot() const {
     return m_slots.countInState(kSlotFree) > 0;
 }
 
-JobListNames JobQueue::listedNames() const {
-    JobListNames names;
-    for (int row = 0; row < m_jobs.rowCount(); ++row) {
-        names.sources.push_back(m_slots.slot(row).input.FileName);
-        names.outputs.push_back(m_slots.slot(row).output.FileName);
-    }
-    return names;
-}
-
 int JobQueue::appendJob(const JobRecords& records, const JobOrigin& origin) {
     const auto slot = m_slots.store(records.input, records.output, origin);
     if (!slot) {
         return -1;
     }
+    m_listedNames.sources.add(records.input.FileName);
+    m_listedNames.outputs.add(records.output.FileName);
     const int row = m_jobs.appendJob(
         JobListModel::rowFor(fromUtf8(records.input.FileName), fromUtf8(records.output.FileName)));
     emit jobsChanged();
@@ -170,6 +163,8 @@ int JobQueue::restoreJobs(const std::vector<JobListEntry>& jobs) {
         if (!m_slots.store(job.input, job.output, job.origin)) {
             break;
         }
+        m_listedNames.sources.add(job.input.FileName);
+        m_listedNames.outputs.add(job.output.FileName);
         m_jobs.appendJob(
             JobListModel::rowFor(fromUtf8(job.input.FileName), fromUtf8(job.output.FileName)));
         ++restored;
@@ -196,6 +191,8 @@ void JobQueue::remove(int row) {
         m_converter.TasksCount() >= m_jobs.rowCount()) {
         m_converter.RemoveTask(row);
     }
+    m_listedNames.sources.remove(m_slots.slot(row).input.FileName);
+    m_listedNames.outputs.remove(m_slots.slot(row).output.FileName);
     m_jobs.removeJob(row);
     m_slots.retire(row);
     m_busy = false;
@@ -211,6 +208,7 @@ void JobQueue::clear() {
     emit previewStopRequested();
     m_jobs.clear();
     m_slots.reset();
+    m_listedNames = {};
     emit jobsChanged();
 }
 

@@ -68,8 +68,9 @@ public:
     bool busy() const { return m_busy; }
     const JobSlotTable& jobSlots() const { return m_slots; }
     bool hasFreeSlot() const;
-    // The sources and outputs of the listed jobs, which a new job's output must avoid.
-    JobListNames listedNames() const;
+    // The sources and outputs of the listed jobs, which a new job's output must avoid; kept as
+    // rows come and go.
+    const JobListNames& listedNames() const { return m_listedNames; }
 
     // Appends a registered job as a new row "准备", stored in the lowest free slot with what it
     // was made from. Its row, or -1 when no slot is free.
@@ -134,6 +135,7 @@ private:
     QWidget* m_dialogParent;
 
     JobSlotTable m_slots;
+    JobListNames m_listedNames;  // the names of the full slots' records
     QueueState m_state = QueueState::Idle;
     bool m_stopRequested = false;  // the run was stopped by the user
     bool m_busy = false;

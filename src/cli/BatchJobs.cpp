@@ -127,9 +127,7 @@ bool BatchJobs::loadLibraries() {
 
 void BatchJobs::planSources(const std::vector<std::string>& sources) {
     for (const std::string& source : sources) {
-        if (!namesAny(m_batchSources, source)) {
-            m_batchSources.push_back(source);
-        }
+        m_listed.sources.add(source);
     }
 }
 
@@ -161,8 +159,8 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
         return refuse(outcome, "the source has no audio stream");
     }
 
-    const JobCreation created = createJob(m_converter, sourceFile, choices, outputFolder, rule,
-                                          JobListNames{m_batchSources, m_claimedOutputs});
+    const JobCreation created =
+        createJob(m_converter, sourceFile, choices, outputFolder, rule, m_listed);
     outcome.output = created.records.output.FileName;  // empty until the output is named
     switch (created.failedAt) {
         case JobStep::Added:
@@ -190,10 +188,9 @@ bool BatchJobs::addFile(const std::string& sourceFile, const JobChoices& choices
             }
             return refuse(outcome, "cannot convert with these options: " + created.message);
     }
-    m_claimedOutputs.push_back(outcome.output);
-    if (!namesAny(m_batchSources, sourceFile)) {
-        m_batchSources.push_back(sourceFile);
-    }
+    m_listed.outputs.add(outcome.output);
+    // Usually planned already; a second listing of one name costs nothing.
+    m_listed.sources.add(sourceFile);
     acceptJob(outcome,
               {created.records.input, created.records.output, created.origin, JobState::Ready, ""});
     return true;

@@ -119,8 +119,8 @@ private:
     Clock::time_point m_runStart;
     std::vector<std::optional<Clock::time_point>> m_taskStarts;  // unset while a task waits
     std::set<int> m_endedJobs;
-    std::vector<std::string> m_claimedOutputs;  // output names given to this batch's jobs
-    std::vector<std::string> m_batchSources;    // sources of this batch's jobs (planned or added)
+    // The sources of this batch's jobs (planned or added) and the output names given to them.
+    JobListNames m_listed;
     int m_parallel = 1;
     int m_endedTasks = 0;
     bool m_stopping = false;  // the run was told to stop

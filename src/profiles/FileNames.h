@@ -3,13 +3,9 @@
 // and folders are joined with "/".
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace velmora {
 
@@ -32,24 +28,8 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // ASCII case-insensitive comparison.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // True when both names lead to the same file: the same path once made absolute and normalised, or
-// the same file on disk (through a linked folder or a second link).
+// the same file on disk (through a linked folder or a second link). See FileNameIndex, which
+// checks a name against many.
 bool sameFilePath(const std::string& a, const std::string& b);
-
-// sameFilePath(path, other) for many others: path is made absolute and looked up on disk once,
-// and an other is looked up only when path exists (a file that does not exist is the same as no
-// other file) and its text differs. A job list compares every new name with all of its names.
-class SameFileAs {
-public:
-    explicit SameFileAs(const std::string& path);
-    bool operator()(const std::string& other) const;
-
-private:
-    std::filesystem::path absoluteNormal(const std::string& name) const;
-
-    std::optional<std::filesystem::path> m_currentFolder;  // for relative names; none if unknown
-    std::filesystem::path m_normal;                        // path, absolute and normalised
-    bool m_plain = false;  // m_normal has no empty, "." or ".." parts and no closing "/"
-    std::optional<std::pair<std::uint64_t, std::uint64_t>> m_identity;  // device, inode
-};
 
 }  // namespace velmora

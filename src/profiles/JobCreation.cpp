@@ -18,15 +18,6 @@ JobCreation refused(JobStep step, std::string message, JobRecords records = {}) 
     return creation;
 }
 
-// The list's names with this job's own source among the sources, which no output may overwrite.
-JobListNames withSource(const JobListNames& list, const std::string& sourceFile) {
-    JobListNames names = list;
-    if (!namesAny(names.sources, sourceFile)) {
-        names.sources.push_back(sourceFile);
-    }
-    return names;
-}
-
 // A built job registered, or the naming failure as the step it failed at; either way with the
 // choices it was built from and its source's facts as they are now.
 JobCreation registerBuild(TMediaConverter& converter, JobBuild build,
@@ -119,10 +110,9 @@ JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
     if (!resolved.pending) {
         return refused(JobStep::Options, resolved.error);
     }
-    return registerBuild(
-        converter,
-        buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, withSource(list, sourceFile)),
-        *resolved.pending, sourceFile, *durationUs, choices.extOptions);
+    return registerBuild(converter,
+                         buildOneFileJob(*resolved.pending, rule, fileExistsOnDisk, list),
+                         *resolved.pending, sourceFile, *durationUs, choices.extOptions);
 }
 
 JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions& pending,
@@ -132,10 +122,8 @@ JobCreation createOneFileJob(TMediaConverter& converter, const PendingJobOptions
     if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(
-        converter,
-        buildOneFileJob(pending, rule, fileExistsOnDisk, withSource(list, pending.SourceFile)),
-        pending, pending.SourceFile, *durationUs);
+    return registerBuild(converter, buildOneFileJob(pending, rule, fileExistsOnDisk, list), pending,
+                         pending.SourceFile, *durationUs);
 }
 
 JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOptions& pending,
@@ -146,10 +134,10 @@ JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOp
     if (!durationUs) {
         return refused(JobStep::OpenSource, std::move(error));
     }
-    return registerBuild(converter,
-                         buildSeveralFilesJob(pending, sourceFile, outputFolder, rule,
-                                              fileExistsOnDisk, withSource(list, sourceFile)),
-                         pending, sourceFile, *durationUs);
+    return registerBuild(
+        converter,
+        buildSeveralFilesJob(pending, sourceFile, outputFolder, rule, fileExistsOnDisk, list),
+        pending, sourceFile, *durationUs);
 }
 
 }  // namespace velmora

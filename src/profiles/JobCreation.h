@@ -73,7 +73,7 @@ JobCreation createSeveralFilesJob(TMediaConverter& converter, const PendingJobOp
                                   ExistingFileRule rule, const JobListNames& list);
 
 // The whole add of one source with fixed choices, named with the other jobs of the list in view
-// (their outputs are taken, their sources must not be overwritten; the source is added to them).
+// (their outputs are taken, neither their sources nor its own may be overwritten).
 JobCreation createJob(TMediaConverter& converter, const std::string& sourceFile,
                       const JobChoices& choices, const std::string& outputFolder,
                       ExistingFileRule rule, const JobListNames& list);

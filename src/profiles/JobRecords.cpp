@@ -55,7 +55,7 @@ JobBuild refused(JobBuildFailure failure, const char* message, const std::string
 JobBuild nameWithinList(JobRecords records, const std::string& plain, ExistingFileRule rule,
                         const FileExists& fileExists, const JobListNames& list) {
     const std::string& source = records.input.FileName;
-    if (namesAny(list.outputs, source)) {
+    if (list.outputs.contains(source)) {
         return refused(JobBuildFailure::SourceIsListedOutput, kSourceIsOutputMessage, source);
     }
     const auto name = outputNameForAdd(plain, rule, fileExists, list.outputs);
@@ -63,7 +63,7 @@ JobBuild nameWithinList(JobRecords records, const std::string& plain, ExistingFi
         return refused(JobBuildFailure::NoFreeName, kNoOutputNameMessage, plain);
     }
     // Sources are read when their job runs, which may come after this one has written.
-    if (sameFilePath(*name, source) || namesAny(list.sources, *name)) {
+    if (sameFilePath(*name, source) || list.sources.contains(*name)) {
         return refused(JobBuildFailure::OutputIsSource, kOutputIsSourceMessage, *name);
     }
     records.output.FileName = *name;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "component/OptionRecords.h"
+#include "profiles/FileNameIndex.h"
 #include "profiles/FileNames.h"
 #include "profiles/OutputNaming.h"
 #include "profiles/PendingJobOptions.h"
@@ -40,8 +41,8 @@ inline constexpr const char* kSourceIsOutputMessage = "源文件是转换列表�
 // The jobs already in the list a new job joins (the window's job list, one velmora-cli batch;
 // for a batch, the sources may include those still to be added).
 struct JobListNames {
-    std::vector<std::string> sources;  // no output may overwrite one of them
-    std::vector<std::string> outputs;  // no other job may write one of them
+    FileNameIndex sources;  // no output may overwrite one of them
+    FileNameIndex outputs;  // no other job may write one of them
 };
 
 enum class JobBuildFailure {

@@ -1,7 +1,5 @@
 #include "profiles/OutputNaming.h"
 
-#include <algorithm>
-
 namespace velmora {
 
 namespace {
@@ -13,9 +11,9 @@ std::size_t markPosition(const std::string& name) {
     return name.find(kNewNameMark, name.size() - fileNamePart(name).size());
 }
 
-FileExists onDiskOrIn(const FileExists& fileExists, const std::vector<std::string>& names) {
+FileExists onDiskOrIn(const FileExists& fileExists, const FileNameIndex& names) {
     return [&fileExists, &names](const std::string& path) {
-        return fileExists(path) || namesAny(names, path);
+        return fileExists(path) || names.contains(path);
     };
 }
 
@@ -46,14 +44,13 @@ bool carriesNewNameMark(const std::string& name) {
 }
 
 bool namesAny(const std::vector<std::string>& names, const std::string& path) {
-    return std::ranges::any_of(names, SameFileAs(path));
+    return FileNameIndex(names).contains(path);
 }
 
 std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFileRule rule,
                                             const FileExists& fileExists,
-                                            const std::vector<std::string>& listedOutputs) {
-    if (!namesAny(listedOutputs, name) &&
-        (rule != ExistingFileRule::NewName || !fileExists(name))) {
+                                            const FileNameIndex& listedOutputs) {
+    if (!listedOutputs.contains(name) && (rule != ExistingFileRule::NewName || !fileExists(name))) {
         return name;
     }
     return findNumberedName(withoutExtension(name), extensionOf(name),
@@ -62,11 +59,12 @@ std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFil
 
 std::optional<std::string> outputNameForStart(const std::string& name, ExistingFileRule rule,
                                               const FileExists& fileExists,
-                                              const std::vector<std::string>& taken) {
+                                              const std::vector<std::string>& takenNames) {
+    const FileNameIndex taken(takenNames);
     const FileExists takenOrOnDisk = onDiskOrIn(fileExists, taken);
     const std::size_t mark = markPosition(name);
     if (mark == std::string::npos) {
-        if (!namesAny(taken, name)) {
+        if (!taken.contains(name)) {
             return name;
         }
         return findNumberedName(withoutExtension(name), extensionOf(name), takenOrOnDisk);
@@ -74,7 +72,7 @@ std::optional<std::string> outputNameForStart(const std::string& name, ExistingF
     const std::string base = name.substr(0, mark);
     const std::string extension(extensionOf(name));
     std::string plain = base + extension;
-    if (!namesAny(taken, plain) && (rule != ExistingFileRule::NewName || !fileExists(plain))) {
+    if (!taken.contains(plain) && (rule != ExistingFileRule::NewName || !fileExists(plain))) {
         return plain;
     }
     return findNumberedName(base, extension, takenOrOnDisk);

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "profiles/FileNameIndex.h"
 #include "profiles/FileNames.h"
 
 namespace velmora {
@@ -37,7 +38,8 @@ std::optional<std::string> findNumberedName(std::string_view stem, std::string_v
 // True when the file-name part carries the "(New_" mark (a folder's name does not count).
 bool carriesNewNameMark(const std::string& name);
 
-// True when path names one of the names (see sameFilePath).
+// True when path names one of the names (see FileNameIndex); for a list kept across many checks,
+// keep a FileNameIndex instead.
 bool namesAny(const std::vector<std::string>& names, const std::string& path);
 
 // The name of a new job's output: kept when it does not exist or the rule overwrites, otherwise
@@ -45,7 +47,7 @@ bool namesAny(const std::vector<std::string>& names, const std::string& path);
 // either rule, and numbering skips those names too.
 std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFileRule rule,
                                             const FileExists& fileExists,
-                                            const std::vector<std::string>& listedOutputs = {});
+                                            const FileNameIndex& listedOutputs = {});
 
 // The name a stored job's output gets when the queue starts. A name without the mark is used as it
 // is, even when the file exists; a marked name drops its mark and is numbered again on a clash.

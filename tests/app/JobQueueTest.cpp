@@ -304,8 +304,17 @@ void JobQueueTest::removeRowTwoOfFourKeepsEachRowWithItsOwnJob() {
     const QStringList sources = {"/src/a.mkv", "/src/b.mkv", "/src/c.mkv", "/src/d.mkv"};
     addJobs(sources);
     QCOMPARE(m_window->converter().TasksCount(), 4);
+    const std::string removedOutput = jobs().job(1).outputFile.toStdString();
     m_window->jobListView().selectRow(1);
     m_window->listButton(ListButton::Remove)->click();
+
+    // The removed job's names are free for the next add; the others stay taken.
+    const JobListNames& listed = m_window->queue().listedNames();
+    QVERIFY(!listed.sources.contains("/src/b.mkv"));
+    QVERIFY(!listed.outputs.contains(removedOutput));
+    QVERIFY(listed.sources.contains("/src/c.mkv"));
+    QVERIFY(listed.outputs.contains(jobs().job(1).outputFile.toStdString()));
+    QCOMPARE(listed.sources.size(), std::size_t{3});
 
     QCOMPARE(sourcesOf(jobs()), QStringList({"/src/a.mkv", "/src/c.mkv", "/src/d.mkv"}));
     for (int row = 0; row < 3; ++row) {

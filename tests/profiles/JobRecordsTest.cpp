@@ -129,8 +129,9 @@ TEST(OutputNaming, OtherJobsOfTheListAreTakenUnderEitherRule) {
          "/o/movie.avi"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(outputNameForAdd(row.name, row.rule, existing(row.files), row.listed),
-                  row.expected)
+        EXPECT_EQ(
+            outputNameForAdd(row.name, row.rule, existing(row.files), FileNameIndex(row.listed)),
+            row.expected)
             << row.name;
     }
 }
