@@ -59,12 +59,14 @@ std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFil
 
 std::optional<std::string> outputNameForStart(const std::string& name, ExistingFileRule rule,
                                               const FileExists& fileExists,
-                                              const std::vector<std::string>& takenNames) {
-    const FileNameIndex taken(takenNames);
-    const FileExists takenOrOnDisk = onDiskOrIn(fileExists, taken);
+                                              const FileExists& isTaken) {
+    const auto taken = [&isTaken](const std::string& path) { return isTaken && isTaken(path); };
+    const FileExists takenOrOnDisk = [&](const std::string& path) {
+        return fileExists(path) || taken(path);
+    };
     const std::size_t mark = markPosition(name);
     if (mark == std::string::npos) {
-        if (!taken.contains(name)) {
+        if (!taken(name)) {
             return name;
         }
         return findNumberedName(withoutExtension(name), extensionOf(name), takenOrOnDisk);
@@ -72,7 +74,7 @@ std::optional<std::string> outputNameForStart(const std::string& name, ExistingF
     const std::string base = name.substr(0, mark);
     const std::string extension(extensionOf(name));
     std::string plain = base + extension;
-    if (!taken.contains(plain) && (rule != ExistingFileRule::NewName || !fileExists(plain))) {
+    if (!taken(plain) && (rule != ExistingFileRule::NewName || !fileExists(plain))) {
         return plain;
     }
     return findNumberedName(base, extension, takenOrOnDisk);

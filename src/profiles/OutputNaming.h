@@ -51,10 +51,10 @@ std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFil
 
 // The name a stored job's output gets when the queue starts. A name without the mark is used as it
 // is, even when the file exists; a marked name drops its mark and is numbered again on a clash.
-// Names in `taken` (the other jobs' outputs, the list's sources) are never given out: a name
-// among them is numbered under either rule.
+// Names that `isTaken` accepts (the other jobs' outputs, the list's sources) are never given
+// out: a name among them is numbered under either rule. An empty test takes no name.
 std::optional<std::string> outputNameForStart(const std::string& name, ExistingFileRule rule,
                                               const FileExists& fileExists,
-                                              const std::vector<std::string>& taken = {});
+                                              const FileExists& isTaken = {});
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #include "profiles/TaskBuilding.h"
 
+#include "profiles/FileNameIndex.h"
+
 namespace velmora {
 
 TaskList buildTasks(const JobSlotTable& slots, std::string_view outputFolder, ExistingFileRule rule,
@@ -16,26 +18,34 @@ TaskList buildTasks(const JobSlotTable& slots, std::string_view outputFolder, Ex
         }
     }
 
+    // Earlier jobs have their final names (a skipped job keeps the one it had). A marked name may
+    // move, so it also avoids the names of later jobs that cannot (those without the mark). Both
+    // sets are kept as the walk goes, so each check is a lookup, however long the list.
+    FileNameIndex taken(sources);
+    FileNameIndex laterFixed;
+    for (const std::string& name : names) {
+        if (!carriesNewNameMark(name)) {
+            laterFixed.add(name);
+        }
+    }
     TaskList list;
     for (std::size_t j = 0; j < full.size(); ++j) {
-        // Earlier jobs have their final names. A marked name may move, so it also avoids the
-        // names of later jobs that cannot (those without the mark).
-        std::vector<std::string> taken = sources;
-        taken.insert(taken.end(), names.begin(), names.begin() + static_cast<std::ptrdiff_t>(j));
-        if (carriesNewNameMark(names[j])) {
-            for (std::size_t later = j + 1; later < full.size(); ++later) {
-                if (!carriesNewNameMark(names[later])) {
-                    taken.push_back(names[later]);
-                }
-            }
+        const bool movable = carriesNewNameMark(names[j]);
+        if (!movable) {
+            laterFixed.remove(names[j]);
         }
-        const auto finalName = outputNameForStart(names[j], rule, fileExists, taken);
+        const auto finalName =
+            outputNameForStart(names[j], rule, fileExists, [&](const std::string& path) {
+                return taken.contains(path) || (movable && laterFixed.contains(path));
+            });
         const JobSlot& slot = slots.slot(full[j]);
         if (!finalName) {
+            taken.add(names[j]);
             list.skippedSlots.push_back(full[j]);
             continue;
         }
         names[j] = *finalName;
+        taken.add(names[j]);
         TaskSpec task{full[j], slot.input, slot.output};
         // The record carries the same name as the call, so the converter's copy never holds the
         // stale add-time name.
