@@ -275,7 +275,7 @@ void JobQueue::buildRunTasks(const RunSettings& settings, bool skipDone) {
         ::velmora::buildTasks(m_slots, settings.outputFolder, settings.rule, fileExistsOnDisk);
     // The tasks registered at add time only proved that each job can be set up.
     m_converter.ClearTasks();
-    m_log.clear();
+    m_log.clearLines();
     m_taskRows.clear();
     m_taskProgress.clear();
     m_summary = RunSummary{};

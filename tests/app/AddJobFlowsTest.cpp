@@ -381,7 +381,7 @@ void AddJobFlowsTest::audioProfilePutsTheSettingsInAudioMode() {
     const JobSlot& slot = window->queue().jobSlots().slot(0);
     QVERIFY(slot.output.DisableVideo);
     QCOMPARE(slot.output.AudioCodec, std::string("libmp3lame"));
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("装入成功.")));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("装入成功.")));
 }
 
 void AddJobFlowsTest::encoderChangeSwapsTheLists() {
@@ -614,8 +614,8 @@ void AddJobFlowsTest::severalFilesWalkStopsAtAFailedTask() {
     QVERIFY2(script.finished(), qPrintable(script.failure()));
     // Walked from the last: c is added, b fails to open as a task, and the walk ends there.
     QCOMPARE(sourcesOf(window->jobList()), QStringList({last}));
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("***打开文件失败: ") +
-                                                     FakeEngineHub::kOpenError));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("***打开文件失败: ") +
+                                              FakeEngineHub::kOpenError));
 }
 
 void AddJobFlowsTest::clashGetsTheNextFreeNewName() {
@@ -674,7 +674,7 @@ void AddJobFlowsTest::unreadableSourceGivesTheMessageAndNoRow() {
              QStringLiteral("无法识别的音频或视频文件！") + broken);
     QCOMPARE(fixture.desktop.messages[0].title, QStringLiteral("提示"));
     QCOMPARE(fixture.desktop.messages[0].icon, QMessageBox::Information);
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("***文件打开失败 ")));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("***文件打开失败 ")));
     QCOMPARE(window->converter().TasksCount(), 0);
 }
 
@@ -747,7 +747,7 @@ void AddJobFlowsTest::dropReportsEveryFileNotAddedInOneMessage() {
     QVERIFY(text.contains(QString::fromUtf8(FakeEngineHub::kOpenError)));
     QVERIFY(text.contains(QStringLiteral("文件不存在")));
     QVERIFY(text.indexOf(broken) < text.indexOf(failing));
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("***文件打开失败 ")));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("***文件打开失败 ")));
 }
 
 void AddJobFlowsTest::commandLineProfileSkipsTheDialogs() {

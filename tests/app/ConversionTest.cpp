@@ -70,7 +70,7 @@ void ConversionTest::twoClipsConvertThroughTheQueue() {
     QCOMPARE(window->jobList().rowCount(), 2);
     QCOMPARE(statusesOf(window->jobList()), QStringList({"准备", "准备"}));
     QCOMPARE(window->jobList().job(0).targetFormat, QStringLiteral("AVI"));
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("装入成功.")));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("装入成功.")));
 
     window->action(WindowAction::Convert)->trigger();
     QCOMPARE(window->queue().state(), QueueState::Running);
@@ -104,7 +104,7 @@ void ConversionTest::presetAddReportsWhatItCannotAdd() {
     QCOMPARE(fixture.desktop.messages.size(), std::size_t{1});
     QVERIFY(fixture.desktop.messages[0].text.contains(
         broken + QStringLiteral("\n    无法识别的音频或视频文件")));
-    QVERIFY(window->logPane().toPlainText().contains(QStringLiteral("***文件打开失败 ")));
+    QVERIFY(window->logPane().text().contains(QStringLiteral("***文件打开失败 ")));
 }
 
 void ConversionTest::oneProfileOfEachTabThroughTheDialogs() {
