@@ -67,9 +67,7 @@ void FittedColumns::widen(const QModelIndex& topLeft, const QModelIndex& bottomR
 }
 
 void FittedColumns::widenRows(int firstRow, int lastRow, int firstColumn, int lastColumn) {
-    if (m_refitPending) {
-        return;  // the coming refit measures these rows too
-    }
+    // Also while a refit is pending: the list may be looked at before the event loop runs it.
     for (int column : m_columns) {
         if (column < firstColumn || column > lastColumn) {
             continue;
