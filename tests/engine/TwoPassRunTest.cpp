@@ -58,12 +58,14 @@ TEST_F(TwoPassRunTest, FirstPassWritesStatisticsSecondReadsThem) {
 TEST_F(TwoPassRunTest, DefaultPrefixAndSecondPassWithoutLog) {
     const std::string source = clip();
     // The default prefix names a file in the working folder.
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(m_dir.path());
-    const std::string firstPass = run({{source, {}}}, m_dir.file("p1.avi"),
-                                      {{"vcodec", "mpeg4"}, {"an", "1"}, {"pass", "1"}});
-    const bool written = std::filesystem::exists(m_dir.file("velmora2pass-0.log"));
-    std::filesystem::current_path(previous);
+    std::string firstPass;
+    bool written = false;
+    {
+        const test::InFolder inFolder(m_dir.path());
+        firstPass = run({{source, {}}}, m_dir.file("p1.avi"),
+                        {{"vcodec", "mpeg4"}, {"an", "1"}, {"pass", "1"}});
+        written = std::filesystem::exists(m_dir.file("velmora2pass-0.log"));
+    }
     EXPECT_EQ(firstPass, "");
     EXPECT_TRUE(written);
 
@@ -101,9 +103,8 @@ TEST_F(TwoPassRunTest, EncoderWithItsOwnStatisticsFileUsesTheLogName) {
     const std::string source = clip();
     const std::string prefix = m_dir.file("x264stats");
     // Nothing may land in the working folder.
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(m_dir.path());
     std::string results;
+    test::InFolder inFolder(m_dir.path());
     for (const char* pass : {"1", "2"}) {
         results += run({{source, {}}}, m_dir.file(std::string("x264-") + pass + ".mkv"),
                        {{"vcodec", "libx264"},
@@ -116,7 +117,6 @@ TEST_F(TwoPassRunTest, EncoderWithItsOwnStatisticsFileUsesTheLogName) {
         }
     }
     const bool stray = std::filesystem::exists(m_dir.file("x264_2pass.log"));
-    std::filesystem::current_path(previous);
     EXPECT_EQ(results, "");
     EXPECT_FALSE(stray);
     EXPECT_EQ(ReadMediaFacts(m_dir.file("x264-2.mkv")).find(AVMEDIA_TYPE_VIDEO)->packets, 25);

@@ -253,11 +253,7 @@ TEST_F(PlayerFrameTest, ACutFileEndsAtItsLastRealPosition) {
 TEST_F(PlayerFrameTest, FileNamesWithAColonAreFiles) {
     // Were such a name taken as a protocol, "pipe:" would read standard input: give it nothing.
     ASSERT_NE(std::freopen("/dev/null", "r", stdin), nullptr);
-    struct WorkingFolder {
-        std::filesystem::path previous = std::filesystem::current_path();
-        ~WorkingFolder() { std::filesystem::current_path(previous); }
-    } restore;
-    std::filesystem::current_path(s_dir->path());
+    const test::InFolder inFolder(s_dir->path());
     for (const char* name : {"part1:intro.mkv", "pipe:x.mkv"}) {
         SCOPED_TRACE(name);
         std::filesystem::copy_file(numberedClip().path, name,

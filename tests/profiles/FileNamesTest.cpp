@@ -15,19 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Works in a folder for the test's length, so that relative names lead into it.
-class InFolder {
-public:
-    explicit InFolder(const fs::path& folder) : m_previous(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~InFolder() { fs::current_path(m_previous); }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    fs::path m_previous;
-};
+using test::InFolder;
 
 // Names compare as one file by their text once made absolute and normalised, and by the file
 // on disk only when both exist: a linked folder or a second link counts, a name that does not

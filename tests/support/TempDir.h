@@ -20,4 +20,20 @@ private:
     std::filesystem::path m_path;
 };
 
+// Works in a folder for the guard's length, so that relative names lead into it; the previous
+// working folder is back on scope exit, also when an assertion leaves early.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(m_previous); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
 }  // namespace velmora::test
