@@ -11,9 +11,10 @@ std::size_t markPosition(const std::string& name) {
     return name.find(kNewNameMark, name.size() - fileNamePart(name).size());
 }
 
-FileExists onDiskOrIn(const FileExists& fileExists, const FileNameIndex& names) {
-    return [&fileExists, &names](const std::string& path) {
-        return fileExists(path) || names.contains(path);
+// A name numbering must skip: on disk, or taken by the list (an empty test takes none).
+FileExists onDiskOrTaken(const FileExists& fileExists, const FileExists& isTaken) {
+    return [&fileExists, &isTaken](const std::string& path) {
+        return fileExists(path) || (isTaken && isTaken(path));
     };
 }
 
@@ -50,20 +51,21 @@ bool namesAny(const std::vector<std::string>& names, const std::string& path) {
 std::optional<std::string> outputNameForAdd(const std::string& name, ExistingFileRule rule,
                                             const FileExists& fileExists,
                                             const FileNameIndex& listedOutputs) {
-    if (!listedOutputs.contains(name) && (rule != ExistingFileRule::NewName || !fileExists(name))) {
+    const FileExists listed = [&listedOutputs](const std::string& path) {
+        return listedOutputs.contains(path);
+    };
+    if (!listed(name) && (rule != ExistingFileRule::NewName || !fileExists(name))) {
         return name;
     }
     return findNumberedName(withoutExtension(name), extensionOf(name),
-                            onDiskOrIn(fileExists, listedOutputs));
+                            onDiskOrTaken(fileExists, listed));
 }
 
 std::optional<std::string> outputNameForStart(const std::string& name, ExistingFileRule rule,
                                               const FileExists& fileExists,
                                               const FileExists& isTaken) {
     const auto taken = [&isTaken](const std::string& path) { return isTaken && isTaken(path); };
-    const FileExists takenOrOnDisk = [&](const std::string& path) {
-        return fileExists(path) || taken(path);
-    };
+    const FileExists takenOrOnDisk = onDiskOrTaken(fileExists, isTaken);
     const std::size_t mark = markPosition(name);
     if (mark == std::string::npos) {
         if (!taken(name)) {
